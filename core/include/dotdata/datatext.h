@@ -1,0 +1,33 @@
+#pragma once
+
+#include "dotdata/picture.h"
+#include "dotdata/result.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace dotdata {
+
+/// Converts the start number text: a decimal number with optional sign, fraction and
+/// exponent, with blanks or tabs around it. Empty text, letters, trailing junk, "inf",
+/// "nan" and values beyond the range of double are NotANumber.
+Result<double> parseStartNumber(std::string_view text);
+
+/// The number image of a value: a blank (zero or positive) or "-", then the digits of
+/// the magnitude with no leading zeros, "." as decimal point in every locale.
+/// Integral values below 1e15 are written in full; others with at most 15
+/// significant digits, in exponent form ("1E+15") from 1e15 up or below 1e-4.
+std::string numberImage(double value);
+
+using RowLines = std::array<std::string, kRows>;
+
+/// All 32 row lines, each the number image of its line number, " DATA " and one digit
+/// per cell of its row, numbered start, start + 10, ..., start + 310. The start number
+/// is converted before any line is made, so a bad one yields an error and no line.
+Result<RowLines> makeRowLines(const Picture::Table &table, std::string_view startNumber);
+
+/// The statement text: each line preceded by CR LF, no line end after the last.
+std::string joinLines(const RowLines &lines);
+
+} // namespace dotdata

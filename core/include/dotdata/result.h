@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace dotdata {
+
+/// What went wrong, for a caller that wants to react differently to each.
+enum class ErrorKind {
+    CannotOpen,      ///< a file could not be opened or created
+    CannotRead,      ///< reading an opened file failed
+    CannotWrite,     ///< writing, syncing or replacing a file failed
+    TooManyRecords,  ///< a picture file holds more records than the table has entries
+    NotANumber,      ///< a start number that is not a finite decimal number
+    IndexOutOfRange, ///< a table, cell or palette index outside its range
+};
+
+/// A failure: its kind and a sentence a person can read (names the path or value).
+struct Error {
+    ErrorKind kind;
+    std::string message;
+};
+
+/// Either a value or an Error. Every fallible function of the core returns one.
+template <typename T>
+class [[nodiscard]] Result {
+public:
+    Result(T value) : m_state(std::move(value)) {}
+    Result(Error error) : m_state(std::move(error)) {}
+
+    bool ok() const { return std::holds_alternative<T>(m_state); }
+    explicit operator bool() const { return ok(); }
+
+    /// The value; only valid when ok().
+    const T &value() const & { return std::get<T>(m_state); }
+    T &value() & { return std::get<T>(m_state); }
+    T &&value() && { return std::get<T>(std::move(m_state)); }
+
+    /// The error; only valid when !ok().
+    const Error &error() const { return std::get<Error>(m_state); }
+
+private:
+    std::variant<T, Error> m_state;
+};
+
+/// The result of an operation that yields nothing but may fail.
+struct Done {};
+using Status = Result<Done>;
+
+} // namespace dotdata
