@@ -1,0 +1,234 @@
+// Benchmarks of the core: making the DATA statement text, writing and reading a
+// picture file, and reading large junk files. The files are made once, on first use,
+// in a private temporary folder that is removed when the run ends.
+
+#include "dotdata/datatext.h"
+#include "dotdata/picture.h"
+#include "dotdata/picturefile.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kJunkBytes = 64u << 20;
+
+fs::path &scratchFolder()
+{
+    static fs::path folder;
+    return folder;
+}
+
+const fs::path &scratch()
+{
+    fs::path &folder = scratchFolder();
+    if (folder.empty()) {
+        std::string pattern = (fs::temp_directory_path() / "dotdata-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("cannot create a temporary folder");
+        folder = pattern;
+    }
+    return folder;
+}
+
+const dotdata::Picture::Table &variedTable()
+{
+    static const dotdata::Picture::Table table = [] {
+        dotdata::Picture::Table t{};
+        for (std::size_t i = 0; i < dotdata::kCells; ++i)
+            t[i] = static_cast<std::int16_t>((i * 7 + i / 32) % 10);
+        return t;
+    }();
+    return table;
+}
+
+// Writes size bytes made by next() to a new file in the scratch folder.
+template <typename Next>
+fs::path makeFile(const char *name, std::size_t size, Next next)
+{
+    const fs::path path = scratch() / name;
+    std::ofstream out(path, std::ios::binary);
+    std::string block(1u << 20, '\0');
+    for (std::size_t written = 0; written < size; written += block.size()) {
+        block.resize(std::min(block.size(), size - written));
+        for (char &c : block)
+            c = next();
+        out.write(block.data(), static_cast<std::streamsize>(block.size()));
+    }
+    if (!out.flush())
+        throw std::runtime_error("cannot write " + path.string());
+    return path;
+}
+
+// Random bytes with no comma and no line end: the whole file is one record.
+const fs::path &junkWithoutRecordEnds()
+{
+    static const fs::path path = makeFile("junk-one-record", kJunkBytes, [rng = std::mt19937(1)]() mutable {
+        const auto c = static_cast<char>(rng() & 0xFF);
+        return c == ',' || c == '\r' || c == '\n' ? 'x' : c;
+    });
+    return path;
+}
+
+// 1000 records of 64 KiB random bytes each: the whole file is read and succeeds.
+const fs::path &junkLongRecords()
+{
+    static const fs::path path = makeFile("junk-long-records", 1000u << 16, [rng = std::mt19937(2), i = 0u]() mutable {
+        const auto c = static_cast<char>(rng() & 0xFF);
+        const bool end = ++i % (1u << 16) == 0;
+        return end ? '\n' : c == ',' || c == '\r' || c == '\n' ? 'x' : c;
+    });
+    return path;
+}
+
+// Random bytes where about one in four is a comma or a line end: far more than 1025
+// records, so the reader stops soon after the start.
+const fs::path &junkShortRecords()
+{
+    static const fs::path path = makeFile("junk-short-records", kJunkBytes, [rng = std::mt19937(3)]() mutable {
+        const std::uint32_t r = rng();
+        static constexpr char kEnds[] = {',', '\r', '\n', '"'};
+        return (r & 0x300) == 0 ? kEnds[r & 3] : static_cast<char>(r & 0xFF);
+    });
+    return path;
+}
+
+void BM_MakeText(benchmark::State &state)
+{
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        auto lines = dotdata::makeRowLines(variedTable(), "5000");
+        const std::string text = dotdata::joinLines(lines.value());
+        bytes += text.size();
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+BENCHMARK(BM_MakeText);
+
+void BM_WritePictureFile(benchmark::State &state)
+{
+    const fs::path path = scratch() / "written.dat";
+    for (auto _ : state) {
+        if (const dotdata::Status written = dotdata::writePictureFile(path, variedTable()); !written) {
+            state.SkipWithError(written.error().message.c_str());
+            break;
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 5120);
+}
+BENCHMARK(BM_WritePictureFile)->UseRealTime();
+
+// Reads a file as often as the benchmark asks, checking the outcome each time;
+// reports bytes/s over the file's size when countBytes is set.
+void readRepeatedly(benchmark::State &state, const fs::path &path, bool expectOk, bool countBytes)
+{
+    for (auto _ : state) {
+        const dotdata::Result<dotdata::PictureRecords> read = dotdata::readPictureFile(path);
+        if (read.ok() != expectOk) {
+            state.SkipWithError(read.ok() ? "the read succeeded" : read.error().message.c_str());
+            return;
+        }
+        if (read.ok())
+            benchmark::DoNotOptimize(read.value().count);
+    }
+    const auto size = static_cast<std::int64_t>(fs::file_size(path));
+    if (countBytes)
+        state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * size);
+    state.counters["file_bytes"] = static_cast<double>(size);
+}
+
+void BM_ReadPictureFile(benchmark::State &state)
+{
+    static const fs::path path = [] {
+        const fs::path p = scratch() / "picture.dat";
+        if (!dotdata::writePictureFile(p, variedTable()))
+            throw std::runtime_error("cannot write " + p.string());
+        return p;
+    }();
+    readRepeatedly(state, path, true, true);
+}
+BENCHMARK(BM_ReadPictureFile)->UseRealTime();
+
+void BM_ReadJunkOneRecord(benchmark::State &state)
+{
+    readRepeatedly(state, junkWithoutRecordEnds(), true, true);
+}
+BENCHMARK(BM_ReadJunkOneRecord)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ReadJunkLongRecords(benchmark::State &state)
+{
+    readRepeatedly(state, junkLongRecords(), true, true);
+}
+BENCHMARK(BM_ReadJunkLongRecords)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The reader fails at record 1026, so time is what counts here, not bytes/s: it must
+// not grow with the file's 64 MB.
+void BM_ReadJunkShortRecords(benchmark::State &state)
+{
+    readRepeatedly(state, junkShortRecords(), false, false);
+}
+BENCHMARK(BM_ReadJunkShortRecords)->UseRealTime();
+
+// The record splitting itself on short records: 1025 records of the junk above,
+// parsed in memory by a fresh parser each time.
+void BM_ParseShortRecords(benchmark::State &state)
+{
+    std::string text;
+    {
+        std::ifstream in(junkShortRecords(), std::ios::binary);
+        text.resize(64u << 10);
+        in.read(text.data(), static_cast<std::streamsize>(text.size()));
+        dotdata::RecordParser probe;
+        for (std::size_t n = 0; n < text.size(); ++n) {
+            if (!probe.feed(std::string_view(text).substr(n, 1))) {
+                text.resize(n); // exactly 1025 records
+                break;
+            }
+        }
+    }
+    for (auto _ : state) {
+        dotdata::RecordParser parser;
+        if (!parser.feed(text) || !parser.finish() || parser.records().count != dotdata::kEntries) {
+            state.SkipWithError("the records did not come out as 1025");
+            break;
+        }
+        benchmark::DoNotOptimize(parser.records().values.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+    state.counters["text_bytes"] = static_cast<double>(text.size());
+}
+BENCHMARK(BM_ParseShortRecords);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    int status = 0;
+    try {
+        benchmark::RunSpecifiedBenchmarks();
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "core_bench: %s\n", e.what());
+        status = 1;
+    }
+    benchmark::Shutdown();
+    if (!scratchFolder().empty()) {
+        std::error_code ec;
+        fs::remove_all(scratchFolder(), ec);
+    }
+    return status;
+}
