@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev
     fonts-ipafont-gothic
-    xvfb xdotool x11-utils
+    xvfb xdotool x11-utils libx11-dev libxcb1-dev
     locales
 )
 

@@ -146,7 +146,7 @@ void PictureRecords::applyTo(Picture &picture) const
         (void)picture.store(i, values[static_cast<std::size_t>(i)]);
 }
 
-Status RecordParser::emit(std::int16_t value)
+Status RecordParser::push(std::int16_t value)
 {
     m_records.values[static_cast<std::size_t>(m_records.count)] = value;
     ++m_records.count;
@@ -187,7 +187,7 @@ Status RecordParser::feed(std::string_view chunk)
                 break;
             }
             if (c == ',' || c == '\r' || c == '\n') {
-                (void)emit(0);
+                (void)push(0);
                 m_state = c == '\r' ? State::AfterCr : State::RecordStart;
                 break;
             }
@@ -206,7 +206,7 @@ Status RecordParser::feed(std::string_view chunk)
         case State::AfterQuote:
             // Text after the first character, or after a closing quote, is ignored.
             if (c == ',' || c == '\r' || c == '\n') {
-                (void)emit(m_value);
+                (void)push(m_value);
                 m_state = c == '\r' ? State::AfterCr : State::RecordStart;
             }
             break;
@@ -222,7 +222,7 @@ Status RecordParser::finish()
     if (m_failed)
         return Error{ErrorKind::TooManyRecords, "the file has more than 1025 records"};
     if (m_recordBegun)
-        (void)emit(m_value);
+        (void)push(m_value);
     m_state = State::RecordStart;
     return Done{};
 }
