@@ -38,6 +38,7 @@ TEST(StartNumber, RejectedForms)
         ASSERT_FALSE(r) << '"' << text << '"';
         EXPECT_EQ(r.error().kind, ErrorKind::NotANumber) << text;
         EXPECT_NE(r.error().message.find("start number"), std::string::npos) << r.error().message;
+        EXPECT_FALSE(makeRowLines(Picture::Table{}, text)) << "no line is made from " << text;
     }
 }
 
@@ -126,13 +127,6 @@ TEST(RowLines, OneDigitPerCellColumnZeroFirst)
     EXPECT_EQ(lines.value()[5], " 5050 DATA 8" + std::string(30, '0') + "9");
     EXPECT_EQ(lines.value()[31], " 5310 DATA " + kZeros);
     EXPECT_EQ(lines.value()[0].size(), 43u);
-}
-
-TEST(RowLines, ABadStartNumberMakesNoLine)
-{
-    const Result<RowLines> lines = makeRowLines(Picture::Table{}, "x");
-    ASSERT_FALSE(lines);
-    EXPECT_EQ(lines.error().kind, ErrorKind::NotANumber);
 }
 
 TEST(JoinedText, EveryLinePrecededByCrLfAndNoneAfterTheLast)
