@@ -7,6 +7,8 @@
 #include <string>
 #include <system_error>
 
+#include <climits>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -93,7 +95,12 @@ Status writePictureFile(const std::filesystem::path &path, const Picture::Table 
 {
     const std::filesystem::path target = resolveLinks(path);
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    std::string tempName = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    // The temporary file is named after the target, unless that would pass the longest
+    // name a folder takes and so make a valid target name impossible to save to.
+    std::string tempBase = "." + target.filename().string() + ".XXXXXX";
+    if (tempBase.size() > NAME_MAX)
+        tempBase = ".dotdata.XXXXXX";
+    std::string tempName = (folder / tempBase).string();
 
     const int fd = ::mkstemp(tempName.data());
     if (fd < 0)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -122,10 +123,12 @@ TEST(PictureFileWriter, ReplacesTheFileKeepingItsPermissionsAndFollowsLinks)
     fs::create_directory(folder / "real");
     writeBytes(folder / "real" / "target.dat", "old");
     fs::create_symlink("real/target.dat", folder / "link.dat");
+    const std::string longest(NAME_MAX, 'n');
 
     const Picture::Table table = patternTable();
     ASSERT_TRUE(writePictureFile(folder / "picture.dat", table));
     ASSERT_TRUE(writePictureFile(folder / "link.dat", table));
+    ASSERT_TRUE(writePictureFile(folder / longest, table)) << "the longest name a folder takes";
 
     EXPECT_EQ(readBytes(folder / "picture.dat"), pictureFileText(table));
     struct stat info {};
@@ -133,7 +136,7 @@ TEST(PictureFileWriter, ReplacesTheFileKeepingItsPermissionsAndFollowsLinks)
     EXPECT_EQ(info.st_mode & 0777, 0640u);
     EXPECT_TRUE(fs::is_symlink(folder / "link.dat"));
     EXPECT_EQ(readBytes(folder / "real" / "target.dat"), pictureFileText(table));
-    EXPECT_EQ(folder.names(), (std::vector<std::string>{"link.dat", "picture.dat", "real"}));
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"link.dat", longest, "picture.dat", "real"}));
 }
 
 TEST(PictureFileWriter, AFailedSaveNamesThePathAndTheReason)

@@ -287,22 +287,24 @@ void WindowTest::saveAndLoad()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"絵.dat"_s);
-    // A save writes beside the old file under a longer name first, so at the length
-    // limit it fails before the old file is touched.
-    const QString tooLong = dir.filePath(QString(250, u'n'));
+    // A folder cannot be replaced by a file: the save fails and the folder keeps its file.
+    const QString folder = dir.filePath(u"folder.dat"_s);
+    QVERIFY(QDir(dir.path()).mkdir(u"folder.dat"_s));
     const QByteArray old = QByteArray(" 5 \r\n").repeated(1024);
-    writeFile(tooLong, old);
+    writeFile(folder + u"/kept.dat"_s, old);
     Editor w;
     paintCorners(w);
     const Shown saved(w);
 
-    w.answers = {path, tooLong, path};
+    w.answers = {path, folder, path};
     press(w, u"Command2"_s);
     QCOMPARE(w.messages, QStringList());
     QCOMPARE(readFile(path).size(), 5120);
     press(w, u"Command2"_s);
-    QVERIFY2(w.oneMessage(u"保存"_s, tooLong), qPrintable(w.messages.join(u'|')));
-    QCOMPARE(readFile(tooLong), old);
+    QVERIFY2(w.oneMessage(u"保存"_s, folder), qPrintable(w.messages.join(u'|')));
+    QCOMPARE(readFile(folder + u"/kept.dat"_s), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList({u"folder.dat"_s, u"絵.dat"_s}));
 
     // The load undoes what was painted since the save, in the preview too.
     clickSwatch(w, 6);
