@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     clang libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev qt6-translations-l10n
     fonts-ipafont-gothic
     xvfb xdotool x11-utils libx11-dev libxcb1-dev
     locales

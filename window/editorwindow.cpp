@@ -16,6 +16,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -51,6 +52,9 @@ QString reasonText(const Error &error)
     case ErrorKind::CannotWrite:
         reason = QStringLiteral("ファイルに書き込めません。");
         break;
+    case ErrorKind::NotAFile:
+        reason = QStringLiteral("通常のファイルではありません。");
+        break;
     case ErrorKind::TooManyRecords:
         reason = QStringLiteral("レコードが多すぎます (最大 %1 件)。").arg(kEntries);
         break;
@@ -61,8 +65,9 @@ QString reasonText(const Error &error)
         reason = QStringLiteral("値が範囲外です。");
         break;
     }
-    if (!error.message.empty())
-        reason += QLatin1Char('\n') + QString::fromStdString(error.message);
+    // The system's own wording of its reason follows the user's language setting.
+    if (error.systemError != 0)
+        reason += QLatin1Char('\n') + QString::fromLocal8Bit(std::strerror(error.systemError));
     return reason;
 }
 
@@ -201,7 +206,9 @@ void EditorWindow::showTable()
 
 void EditorWindow::makeData()
 {
-    const Result<RowLines> lines = makeRowLines(m_picture.table(), SNUM->text().toStdString());
+    // Full-width digits, as a Japanese input method types them, are taken as digits.
+    const QString start = SNUM->text().normalized(QString::NormalizationForm_KC);
+    const Result<RowLines> lines = makeRowLines(m_picture.table(), start.toStdString());
     if (!lines) {
         m_dialogs.showError(this, QStringLiteral("MAKE DATA"),
                             QStringLiteral("開始番号「%1」は数値ではありません。\n数値を入力してください。")

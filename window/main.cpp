@@ -2,6 +2,9 @@
 #include "userdialogs.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <xcb/xcb.h>
 
@@ -72,6 +75,11 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("dotdata"));
+    // Qt's own texts (dialog buttons, the overwrite question) in the desktop's language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     dotdata::window::QtUserDialogs dialogs;
     dotdata::window::EditorWindow window(dialogs);

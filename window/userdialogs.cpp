@@ -33,7 +33,8 @@ std::optional<QString> QtUserDialogs::chooseFile(QWidget *parent, FileDialogKind
     if (save && (settings.flags & DialogFlag::OverwritePrompt) == 0)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     // The other bits need no mapping: a Qt file dialog never changes the current
-    // folder, has no read-only check box, and refuses folders that do not exist.
+    // folder and has no read-only check box. A typed name in a folder that does not
+    // exist gets through, and the save then reports that the folder is missing.
 
     const QStringList filters = qtNameFilters(settings.filter);
     dialog.setNameFilters(filters);

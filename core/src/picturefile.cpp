@@ -21,23 +21,34 @@ std::string osReason(int error) { return std::generic_category().message(error);
 
 Error fileError(ErrorKind kind, const char *what, const std::filesystem::path &path, int error)
 {
-    return {kind, std::string(what) + " " + path.string() + ": " + osReason(error)};
+    return {kind, std::string(what) + " " + path.string() + ": " + osReason(error), error};
+}
+
+Error tooManyRecords()
+{
+    return {ErrorKind::TooManyRecords, "the file has more than " + std::to_string(kEntries) + " records"};
+}
+
+Error notAFile(const char *what, const std::filesystem::path &path)
+{
+    return {ErrorKind::NotAFile, std::string(what) + " " + path.string() + ": not a regular file"};
 }
 
 // Follows a chain of symbolic links so that saving replaces the file a link points
 // to rather than the link itself. A dangling link resolves to the path it names.
-std::filesystem::path resolveLinks(std::filesystem::path path)
+Result<std::filesystem::path> resolveLinks(const std::filesystem::path &link)
 {
+    std::filesystem::path path = link;
     for (int hops = 0; hops < 40; ++hops) {
         std::error_code ec;
         if (!std::filesystem::is_symlink(path, ec))
             return path;
         const std::filesystem::path target = std::filesystem::read_symlink(path, ec);
         if (ec)
-            return path;
+            return fileError(ErrorKind::CannotOpen, "cannot follow the link", link, ec.value());
         path = target.is_absolute() ? target : path.parent_path() / target;
     }
-    return path;
+    return fileError(ErrorKind::CannotOpen, "cannot follow the link", link, ELOOP);
 }
 
 bool writeAll(int fd, std::string_view data)
@@ -93,8 +104,25 @@ std::string pictureFileText(const Picture::Table &table)
 
 Status writePictureFile(const std::filesystem::path &path, const Picture::Table &table)
 {
-    const std::filesystem::path target = resolveLinks(path);
+    const Result<std::filesystem::path> resolved = resolveLinks(path);
+    if (!resolved)
+        return resolved.error();
+    const std::filesystem::path &target = resolved.value();
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+
+    // A rename would replace anything, so the old target is checked first: only a
+    // regular file that may be written is replaced.
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists) {
+        if (S_ISDIR(old.st_mode))
+            return fileError(ErrorKind::CannotWrite, "cannot replace", path, EISDIR);
+        if (!S_ISREG(old.st_mode))
+            return notAFile("cannot replace", path);
+        if (::access(target.c_str(), W_OK) != 0)
+            return fileError(ErrorKind::CannotWrite, "cannot replace", path, errno);
+    }
+
     // The temporary file is named after the target, unless that would pass the longest
     // name a folder takes and so make a valid target name impossible to save to.
     std::string tempBase = "." + target.filename().string() + ".XXXXXX";
@@ -106,7 +134,6 @@ Status writePictureFile(const std::filesystem::path &path, const Picture::Table 
     if (fd < 0)
         return fileError(ErrorKind::CannotOpen, "cannot create a file in", folder, errno);
     FileDescriptor file(fd);
-    const std::filesystem::path tempPath = tempName;
 
     auto fail = [&](const char *what, int error) -> Status {
         if (file.get() >= 0)
@@ -115,12 +142,12 @@ Status writePictureFile(const std::filesystem::path &path, const Picture::Table 
         return fileError(ErrorKind::CannotWrite, what, path, error);
     };
 
-    // mkstemp makes the file private; give it the old file's permissions, or the
-    // ones a newly created file would get.
-    struct stat old {};
-    mode_t mode = 0;
-    if (::stat(target.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
+    // mkstemp makes the file private; give it the old file's permissions (and, where
+    // allowed, its owner), or the ones a newly created file would get.
+    mode_t mode = old.st_mode & 07777;
+    if (exists) {
+        if (::geteuid() == 0)
+            (void)!::fchown(file.get(), old.st_uid, old.st_gid);
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
@@ -166,7 +193,7 @@ Status RecordParser::push(std::int16_t value)
 Status RecordParser::feed(std::string_view chunk)
 {
     if (m_failed)
-        return Error{ErrorKind::TooManyRecords, "the file has more than 1025 records"};
+        return tooManyRecords();
     auto digitValue = [](char c) -> std::int16_t { return c >= '0' && c <= '9' ? c - '0' : 0; };
 
     for (std::size_t i = 0; i < chunk.size(); ++i) {
@@ -181,7 +208,7 @@ Status RecordParser::feed(std::string_view chunk)
             // has not been reached; fail before reading the rest of it.
             if (m_records.count == kEntries) {
                 m_failed = true;
-                return Error{ErrorKind::TooManyRecords, "the file has more than 1025 records"};
+                return tooManyRecords();
             }
             m_recordBegun = true;
         }
@@ -227,7 +254,7 @@ Status RecordParser::feed(std::string_view chunk)
 Status RecordParser::finish()
 {
     if (m_failed)
-        return Error{ErrorKind::TooManyRecords, "the file has more than 1025 records"};
+        return tooManyRecords();
     if (m_recordBegun)
         (void)push(m_value);
     m_state = State::RecordStart;
@@ -247,7 +274,7 @@ Result<PictureRecords> readPictureFile(const std::filesystem::path &path)
     if (S_ISDIR(info.st_mode))
         return fileError(ErrorKind::CannotOpen, "cannot open", path, EISDIR);
     if (!S_ISREG(info.st_mode))
-        return Error{ErrorKind::CannotOpen, "cannot open " + path.string() + ": not a regular file"};
+        return notAFile("cannot open", path);
 
     RecordParser parser;
     char buffer[64 * 1024];

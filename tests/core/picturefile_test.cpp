@@ -139,24 +139,32 @@ TEST(PictureFileWriter, ReplacesTheFileKeepingItsPermissionsAndFollowsLinks)
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"link.dat", longest, "picture.dat", "real"}));
 }
 
-TEST(PictureFileWriter, AFailedSaveNamesThePathAndTheReason)
+TEST(PictureFileWriter, OnlyARegularFileIsReplacedAndAFailureNamesThePathAndTheReason)
 {
     TempFolder folder;
     fs::create_directory(folder / "sub");
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    fs::create_symlink("loop", folder / "loop");
     struct Case {
         fs::path path;
         ErrorKind kind;
         const char *reason;
     };
-    for (const Case &c : {Case{folder / "sub", ErrorKind::CannotWrite, "Is a directory"},
-                          Case{folder / "missing" / "p.dat", ErrorKind::CannotOpen, "No such file"}}) {
+    const Case cases[] = {
+        {folder / "sub", ErrorKind::CannotWrite, "Is a directory"},
+        {folder / "fifo", ErrorKind::NotAFile, "not a regular file"},
+        {folder / "loop", ErrorKind::CannotOpen, "Too many levels of symbolic links"},
+        {folder / "missing" / "p.dat", ErrorKind::CannotOpen, "No such file"},
+    };
+    for (const Case &c : cases) {
         const Status s = writePictureFile(c.path, Picture::Table{});
         ASSERT_FALSE(s) << c.path;
         EXPECT_EQ(s.error().kind, c.kind) << c.path;
         EXPECT_NE(s.error().message.find(c.path.parent_path().string()), std::string::npos) << s.error().message;
         EXPECT_NE(s.error().message.find(c.reason), std::string::npos) << s.error().message;
     }
-    EXPECT_EQ(folder.names(), std::vector<std::string>{"sub"});
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"fifo", "loop", "sub"}));
+    EXPECT_TRUE(fs::is_fifo(folder / "fifo"));
     EXPECT_TRUE(fs::is_empty(folder / "sub"));
 }
 
@@ -166,6 +174,18 @@ TEST(PictureFileWriterDeathTest, AFailedSaveKeepsTheOldFileAndLeavesNoTemporaryF
     const fs::path path = folder / "picture.dat";
     writeBytes(path, "old contents");
 
+    // A read-only file in a folder anyone may write to is not replaced.
+    ::chmod(folder.path().c_str(), 0777);
+    ::chmod(path.c_str(), 0444);
+    expectInChild(
+        [&]() -> std::optional<Error> {
+            dropRoot();
+            const Status s = writePictureFile(path, Picture::Table{});
+            return s ? std::nullopt : std::optional(s.error());
+        },
+        "cannot replace .*Permission denied");
+    // A writable file in a read-only folder is not replaced either.
+    ::chmod(path.c_str(), 0666);
     ::chmod(folder.path().c_str(), 0555);
     expectInChild(
         [&]() -> std::optional<Error> {
@@ -299,7 +319,7 @@ TEST(PictureFileReader, FailuresNameThePathAndTheReason)
     const Case cases[] = {
         {folder / "missing.dat", ErrorKind::CannotOpen, "No such file"},
         {folder.path(), ErrorKind::CannotOpen, "Is a directory"},
-        {folder / "fifo", ErrorKind::CannotOpen, "not a regular file"}, // and does not block
+        {folder / "fifo", ErrorKind::NotAFile, "not a regular file"}, // and does not block
         {folder / "many.dat", ErrorKind::TooManyRecords, "more than 1025 records"},
     };
     for (const Case &c : cases) {

@@ -230,7 +230,7 @@ void WindowTest::makeData()
         clickSwatch(w, c % 8);
         clickCell(w, c);
     }
-    field(w, u"SNUM"_s)->setText(u"0"_s);
+    field(w, u"SNUM"_s)->setText(u"０"_s); // full-width, as an input method types it
     field(w, u"DOTDATA0"_s)->setText(u"edited"_s);
     readout(w)->setPlainText(u"edited"_s);
     press(w, u"Command1"_s);
@@ -319,20 +319,21 @@ void WindowTest::saveAndLoad()
 void WindowTest::load_data()
 {
     QTest::addColumn<QByteArray>("content"); // null: no file at all
-    QTest::addColumn<bool>("loads");
+    QTest::addColumn<QString>("reason");     // empty: the file loads
     const QByteArray twos = QByteArray(" 2 \r\n").repeated(1023);
-    QTest::newRow("missing file") << QByteArray() << false;
-    QTest::newRow("1026 records") << twos + " 2 \r\n 2 \r\n 2 \r\n" << false;
-    QTest::newRow("8 in the first cell") << " 8 \r\n" + twos << false;
-    QTest::newRow("9 in the last cell") << twos + " 9 \r\n" << false;
-    QTest::newRow("9 after the cells") << twos + " 2 \r\n 9 \r\n" << true;
+    QTest::newRow("missing file") << QByteArray() << u"ファイルを開けません。"_s;
+    QTest::newRow("1026 records") << twos + " 2 \r\n 2 \r\n 2 \r\n" << u"レコードが多すぎます"_s;
+    QTest::newRow("8 in the first cell") << " 8 \r\n" + twos << u"1 番目のレコードの値 8"_s;
+    QTest::newRow("9 in the last cell") << twos + " 9 \r\n" << u"1024 番目のレコードの値 9"_s;
+    QTest::newRow("9 after the cells") << twos + " 2 \r\n 9 \r\n" << QString();
 }
 
 void WindowTest::load()
 {
     // A failed load names the file and changes nothing the window shows.
     QFETCH(QByteArray, content);
-    QFETCH(bool, loads);
+    QFETCH(QString, reason);
+    const bool loads = reason.isEmpty();
     QTemporaryDir dir;
     const QString path = dir.filePath(u"絵.dat"_s);
     if (!content.isNull())
@@ -347,7 +348,8 @@ void WindowTest::load()
     w.answers = {path};
     press(w, u"Command3"_s);
     QVERIFY(Shown(w) == expected);
-    QVERIFY2(loads ? w.messages.isEmpty() : w.oneMessage(u"読込"_s, path), qPrintable(w.messages.join(u'|')));
+    QVERIFY2(loads ? w.messages.isEmpty() : w.oneMessage(u"読込"_s, path) && w.messages[0].contains(reason),
+             qPrintable(w.messages.join(u'|')));
 }
 
 QTEST_MAIN(WindowTest)

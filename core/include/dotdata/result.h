@@ -11,6 +11,7 @@ enum class ErrorKind {
     CannotOpen,      ///< a file could not be opened or created
     CannotRead,      ///< reading an opened file failed
     CannotWrite,     ///< writing, syncing or replacing a file failed
+    NotAFile,        ///< the path names a pipe, a device or the like, not a regular file
     TooManyRecords,  ///< a picture file holds more records than the table has entries
     NotANumber,      ///< a start number that is not a finite decimal number
     IndexOutOfRange, ///< a table, cell or palette index outside its range
@@ -20,6 +21,9 @@ enum class ErrorKind {
 struct Error {
     ErrorKind kind;
     std::string message;
+    /// The operating system's error number (errno) when it reported the failure, else 0;
+    /// lets a window word the reason in the user's language.
+    int systemError = 0;
 };
 
 /// Either a value or an Error. Every fallible function of the core returns one.
