@@ -225,24 +225,33 @@ void EditorWindow::makeData()
     DDATA->setPlainText(QString::fromStdString(joinLines(lines.value())));
 }
 
-void EditorWindow::save()
+std::optional<QString> EditorWindow::chooseFile(FileDialogKind kind, const QString &title, int filterIndex,
+                                                std::initializer_list<int> flags)
 {
-    // The one dialog object keeps its option bits from earlier uses; they are only added.
-    CommonDialog1.title = QStringLiteral("データを保存する");
+    CommonDialog1.title = title;
     CommonDialog1.initialDir = kDialogStartFolder;
     CommonDialog1.fileName.clear();
     CommonDialog1.filter = kDialogFilter;
-    CommonDialog1.filterIndex = 2;
-    CommonDialog1.flags |= DialogFlag::NoChangeDir;
-    CommonDialog1.flags |= DialogFlag::OverwritePrompt;
-    CommonDialog1.flags |= DialogFlag::PathMustExist;
-    CommonDialog1.flags |= DialogFlag::HideReadOnly;
+    CommonDialog1.filterIndex = filterIndex;
+    // The one dialog object keeps its option bits from earlier uses; they are only added.
+    for (const int flag : flags)
+        CommonDialog1.flags |= flag;
     CommonDialog1.cancelError = true;
 
-    const std::optional<QString> path = m_dialogs.chooseFile(this, FileDialogKind::Save, CommonDialog1);
+    const std::optional<QString> path = m_dialogs.chooseFile(this, kind, CommonDialog1);
+    if (path)
+        CommonDialog1.fileName = *path;
+    return path;
+}
+
+void EditorWindow::save()
+{
+    const std::optional<QString> path =
+        chooseFile(FileDialogKind::Save, QStringLiteral("データを保存する"), 2,
+                   {DialogFlag::NoChangeDir, DialogFlag::OverwritePrompt, DialogFlag::PathMustExist,
+                    DialogFlag::HideReadOnly});
     if (!path)
         return;
-    CommonDialog1.fileName = *path;
 
     const Status written = writePictureFile(toPath(*path), m_picture.table());
     if (!written) {
@@ -254,21 +263,12 @@ void EditorWindow::save()
 
 void EditorWindow::load()
 {
-    CommonDialog1.title = QStringLiteral("開くファイルを選択下さい");
-    CommonDialog1.initialDir = kDialogStartFolder;
-    CommonDialog1.fileName.clear();
-    CommonDialog1.filter = kDialogFilter;
-    CommonDialog1.filterIndex = 1;
-    CommonDialog1.flags |= DialogFlag::FileMustExist;
-    CommonDialog1.flags |= DialogFlag::PathMustExist;
-    CommonDialog1.flags |= DialogFlag::NoChangeDir;
-    CommonDialog1.flags |= DialogFlag::HideReadOnly;
-    CommonDialog1.cancelError = true;
-
-    const std::optional<QString> path = m_dialogs.chooseFile(this, FileDialogKind::Open, CommonDialog1);
+    const std::optional<QString> path =
+        chooseFile(FileDialogKind::Open, QStringLiteral("開くファイルを選択下さい"), 1,
+                   {DialogFlag::FileMustExist, DialogFlag::PathMustExist, DialogFlag::NoChangeDir,
+                    DialogFlag::HideReadOnly});
     if (!path)
         return;
-    CommonDialog1.fileName = *path;
 
     const auto fail = [&](const QString &reason) {
         m_dialogs.showError(this, QStringLiteral("読込"),

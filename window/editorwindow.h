@@ -7,6 +7,8 @@
 #include <QWidget>
 
 #include <array>
+#include <initializer_list>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -37,6 +39,10 @@ private:
     void selectColor(int index);
     void paintCell(int cell);
     void makeData();
+    /// Sets up the one file dialog, adding the option bits in order, and shows it;
+    /// none when the user cancels.
+    std::optional<QString> chooseFile(FileDialogKind kind, const QString &title, int filterIndex,
+                                      std::initializer_list<int> flags);
     void save();
     void load();
     /// Redraws every cell and the preview from the table.
