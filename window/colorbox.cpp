@@ -8,10 +8,8 @@
 namespace dotdata::window {
 
 ColorBox::ColorBox(ColorValue value, QWidget *parent)
-    : QWidget(parent), m_value(value)
+    : PictureBox(parent), m_value(value)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::StrongFocus);
 }
 
 void ColorBox::setColorValue(ColorValue value)
@@ -32,7 +30,7 @@ void ColorBox::paintEvent(QPaintEvent *)
 void ColorBox::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton) {
-        QWidget::mousePressEvent(event);
+        PictureBox::mousePressEvent(event);
         return;
     }
     m_pressed = rect().contains(event->position().toPoint());
@@ -41,7 +39,7 @@ void ColorBox::mousePressEvent(QMouseEvent *event)
 void ColorBox::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton) {
-        QWidget::mouseReleaseEvent(event);
+        PictureBox::mouseReleaseEvent(event);
         return;
     }
     const bool click = m_pressed && rect().contains(event->position().toPoint());
@@ -49,8 +47,5 @@ void ColorBox::mouseReleaseEvent(QMouseEvent *event)
     if (click)
         Q_EMIT clicked();
 }
-
-void ColorBox::focusInEvent(QFocusEvent *) {}
-void ColorBox::focusOutEvent(QFocusEvent *) {}
 
 } // namespace dotdata::window

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "dotdata/picture.h"
+#include "picturebox.h"
 
-#include <QWidget>
+#include "dotdata/picture.h"
 
 namespace dotdata::window {
 
 /// A box showing one colour value inside a one-pixel border: a colour swatch or the
 /// selected-colour box. It reports a click, that is a left-button press and release
 /// both inside the box.
-class ColorBox : public QWidget {
+class ColorBox : public PictureBox {
     Q_OBJECT
 
 public:
@@ -25,9 +25,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-    // The box draws no focus mark, so gaining or losing focus must not repaint it.
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     ColorValue m_value;

@@ -46,10 +46,8 @@ int lineStart(int i)
 } // namespace
 
 DotGrid::DotGrid(QWidget *parent)
-    : QWidget(parent)
+    : PictureBox(parent)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::StrongFocus);
 }
 
 std::optional<int> DotGrid::cellAt(QPoint pos)
@@ -103,7 +101,7 @@ void DotGrid::paintEvent(QPaintEvent *event)
 void DotGrid::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton) {
-        QWidget::mousePressEvent(event);
+        PictureBox::mousePressEvent(event);
         return;
     }
     m_pressedCell = cellAt(event->position().toPoint());
@@ -112,7 +110,7 @@ void DotGrid::mousePressEvent(QMouseEvent *event)
 void DotGrid::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton) {
-        QWidget::mouseReleaseEvent(event);
+        PictureBox::mouseReleaseEvent(event);
         return;
     }
     const std::optional<int> pressed = m_pressedCell;
@@ -120,8 +118,5 @@ void DotGrid::mouseReleaseEvent(QMouseEvent *event)
     if (pressed && cellAt(event->position().toPoint()) == pressed)
         Q_EMIT cellClicked(*pressed);
 }
-
-void DotGrid::focusInEvent(QFocusEvent *) {}
-void DotGrid::focusOutEvent(QFocusEvent *) {}
 
 } // namespace dotdata::window

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "dotdata/picture.h"
+#include "picturebox.h"
 
-#include <QWidget>
+#include "dotdata/picture.h"
 
 #include <array>
 #include <optional>
@@ -12,7 +12,7 @@ namespace dotdata::window {
 /// The 32 x 32 cells of the picture as one drawn control. Each cell shows one colour
 /// value inside a border line it shares with its neighbours. The grid reports the
 /// cell of a click; it changes no cell on its own.
-class DotGrid : public QWidget {
+class DotGrid : public PictureBox {
     Q_OBJECT
 
 public:
@@ -35,9 +35,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-    // No focus mark is drawn, so focus changes must not repaint all 1024 cells.
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     std::array<ColorValue, kCells> m_colors{};

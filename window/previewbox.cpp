@@ -13,12 +13,10 @@ constexpr ColorValue kBlack = 0x00000000;
 }
 
 PreviewBox::PreviewBox(QWidget *parent)
-    : QWidget(parent),
+    : PictureBox(parent),
       m_values(static_cast<std::size_t>(kSize * kSize), kBlack),
       m_image(kSize, kSize, QImage::Format_RGB32)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::StrongFocus);
     m_image.fill(Qt::black);
 }
 
@@ -42,7 +40,7 @@ void PreviewBox::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange)
         resolveAll();
-    QWidget::changeEvent(event);
+    PictureBox::changeEvent(event);
 }
 
 void PreviewBox::resolveAll()
@@ -53,8 +51,5 @@ void PreviewBox::resolveAll()
     }
     update();
 }
-
-void PreviewBox::focusInEvent(QFocusEvent *) {}
-void PreviewBox::focusOutEvent(QFocusEvent *) {}
 
 } // namespace dotdata::window

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "picturebox.h"
+
 #include "dotdata/picture.h"
 
 #include <QImage>
-#include <QWidget>
 
 #include <vector>
 
@@ -11,7 +12,7 @@ namespace dotdata::window {
 
 /// The 1:1 preview: a black drawing area of 97 x 97 pixels kept in an off-screen
 /// image, so plotted pixels survive the window being covered.
-class PreviewBox : public QWidget {
+class PreviewBox : public PictureBox {
     Q_OBJECT
 
 public:
@@ -26,8 +27,6 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void resolveAll();

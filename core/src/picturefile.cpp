@@ -5,9 +5,8 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
-#include <system_error>
-
 #include <climits>
+#include <system_error>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -180,14 +179,13 @@ void PictureRecords::applyTo(Picture &picture) const
         (void)picture.store(i, values[static_cast<std::size_t>(i)]);
 }
 
-Status RecordParser::push(std::int16_t value)
+void RecordParser::push(std::int16_t value)
 {
     m_records.values[static_cast<std::size_t>(m_records.count)] = value;
     ++m_records.count;
     m_recordBegun = false;
     m_quoteHasFirst = false;
     m_value = 0;
-    return Done{};
 }
 
 Status RecordParser::feed(std::string_view chunk)
@@ -221,7 +219,7 @@ Status RecordParser::feed(std::string_view chunk)
                 break;
             }
             if (c == ',' || c == '\r' || c == '\n') {
-                (void)push(0);
+                push(0);
                 m_state = c == '\r' ? State::AfterCr : State::RecordStart;
                 break;
             }
@@ -240,7 +238,7 @@ Status RecordParser::feed(std::string_view chunk)
         case State::AfterQuote:
             // Text after the first character, or after a closing quote, is ignored.
             if (c == ',' || c == '\r' || c == '\n') {
-                (void)push(m_value);
+                push(m_value);
                 m_state = c == '\r' ? State::AfterCr : State::RecordStart;
             }
             break;
@@ -256,7 +254,7 @@ Status RecordParser::finish()
     if (m_failed)
         return tooManyRecords();
     if (m_recordBegun)
-        (void)push(m_value);
+        push(m_value);
     m_state = State::RecordStart;
     return Done{};
 }

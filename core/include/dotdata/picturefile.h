@@ -47,7 +47,7 @@ public:
 
 private:
     enum class State { RecordStart, InRecord, InQuote, AfterQuote, AfterCr };
-    Status push(std::int16_t value);
+    void push(std::int16_t value);
 
     PictureRecords m_records;
     State m_state = State::RecordStart;
