@@ -1,8 +1,10 @@
 #include "dotdata/datatext.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <system_error>
 
 namespace dotdata {
@@ -58,16 +60,52 @@ Error notANumber(std::string_view text, const char *why)
 
 char lastDigit(std::int16_t value)
 {
+    if (value >= 0 && value <= 9)
+        return static_cast<char>('0' + value);
     return static_cast<char>('0' + std::abs(static_cast<int>(value)) % 10);
 }
 
+// Room for the longest image: a sign, 15 significant digits, a point and "E+308".
+constexpr std::size_t kMaxImage = 32;
+
+// Writes the number image of value to out and returns its length. Whole numbers,
+// which nearly every start number gives, take the integer path; it yields the same
+// digits as the general form, which writes integral values below 1e15 in full.
+std::size_t writeNumberImage(char *out, double value)
+{
+    char *p = out;
+    *p++ = std::signbit(value) && value != 0 ? '-' : ' ';
+    const double magnitude = std::fabs(value);
+    if (magnitude < 1e15 && magnitude == std::trunc(magnitude)) {
+        p = std::to_chars(p, out + kMaxImage, static_cast<std::int64_t>(magnitude)).ptr;
+        return static_cast<std::size_t>(p - out);
+    }
+    // %.15g-style: 15 significant digits at most, exponent form outside 1e-4..1e15;
+    // to_chars is independent of the locale.
+    char *const digits = p;
+    p = std::to_chars(p, out + kMaxImage, magnitude, std::chars_format::general, 15).ptr;
+    if (p - digits > 1 && digits[0] == '0' && digits[1] == '.') {
+        std::memmove(digits, digits + 1, static_cast<std::size_t>(p - digits - 1)); // ".5", not "0.5"
+        --p;
+    }
+    for (char *c = digits; c != p; ++c) {
+        if (*c == 'e')
+            *c = 'E';
+    }
+    return static_cast<std::size_t>(p - out);
+}
+
+constexpr std::string_view kData = " DATA ";
+
 std::string makeRowLine(const Picture::Table &table, int row, double lineNumber)
 {
-    std::string line = numberImage(lineNumber);
-    line += " DATA ";
+    char line[kMaxImage + kData.size() + kColumns];
+    char *p = line + writeNumberImage(line, lineNumber);
+    p = std::copy(kData.begin(), kData.end(), p);
+    const auto *cells = table.data() + cellIndex(row, 0);
     for (int c = 0; c < kColumns; ++c)
-        line += lastDigit(table[static_cast<std::size_t>(cellIndex(row, c))]);
-    return line;
+        *p++ = lastDigit(cells[c]);
+    return std::string(line, p);
 }
 
 } // namespace
@@ -92,18 +130,8 @@ Result<double> parseStartNumber(std::string_view text)
 
 std::string numberImage(double value)
 {
-    std::string image(1, std::signbit(value) && value != 0 ? '-' : ' ');
-    char buffer[64];
-    // %.15g-style: integral values below 1e15 in full, 15 significant digits at most,
-    // exponent form outside 1e-4..1e15; to_chars is independent of the locale.
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                      std::chars_format::general, 15);
-    std::string_view magnitude(buffer, static_cast<std::size_t>(result.ptr - buffer));
-    if (magnitude.size() > 1 && magnitude[0] == '0' && magnitude[1] == '.')
-        magnitude.remove_prefix(1); // no leading zeros: 0.5 is ".5"
-    for (char c : magnitude)
-        image += c == 'e' ? 'E' : c;
-    return image;
+    char image[kMaxImage];
+    return std::string(image, writeNumberImage(image, value));
 }
 
 Result<RowLines> makeRowLines(const Picture::Table &table, std::string_view startNumber)
@@ -119,7 +147,11 @@ Result<RowLines> makeRowLines(const Picture::Table &table, std::string_view star
 
 std::string joinLines(const RowLines &lines)
 {
+    std::size_t size = 0;
+    for (const std::string &line : lines)
+        size += 2 + line.size();
     std::string text;
+    text.reserve(size);
     for (const std::string &line : lines) {
         text += "\r\n";
         text += line;
