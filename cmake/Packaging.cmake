@@ -1,0 +1,24 @@
+# The Debian package: cpack -G DEB in the build folder makes dotdata_VERSION_ARCH.deb
+# with what cmake --install puts under /usr.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME dotdata)
+set(CPACK_PACKAGE_CONTACT "dotdata developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Paint 32 × 32 dot pictures and turn them into BASIC DATA statements")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "dotdata is a small desktop editor for 32 × 32 dot pictures in an eight-colour\n\
+palette. Paint the cells with the mouse, press MAKE DATA, and copy the 32\n\
+line-numbered BASIC DATA statements into a BASIC listing. Pictures are saved to\n\
+and loaded from a plain text file.")
+# dpkg-shlibdeps finds the libraries; the font for the Japanese messages and Qt's
+# own translated texts are not linked, so they are named here.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-ipafont-gothic)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
+
+include(CPack)
