@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev libgl-dev qt6-translations-l10n
     fonts-ipafont-gothic
     xvfb xdotool x11-utils libx11-dev libxcb1-dev
-    librsvg2-bin dpkg-dev file
+    librsvg2-bin desktop-file-utils appstream dpkg-dev file
     locales
 )
 
