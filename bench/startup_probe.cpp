@@ -1,0 +1,108 @@
+// Starts a program and reports how long it took until its window, found by title, was
+// mapped on the X display, and the program's peak resident memory (VmHWM) a moment
+// later, once the first paint is done. The program is then ended.
+//
+//   startup_probe TITLE SETTLE_MS PROGRAM [ARGS...]
+// prints "<milliseconds to map> <VmHWM in KiB>".
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long peakResidentKiB(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with("VmHWM:"))
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    }
+    return -1;
+}
+
+bool hasTitle(Display *display, Window window, const char *title)
+{
+    char *name = nullptr;
+    const bool same = XFetchName(display, window, &name) != 0 && name != nullptr && std::strcmp(name, title) == 0;
+    if (name != nullptr)
+        XFree(name);
+    return same;
+}
+
+int fail(pid_t pid, const char *why)
+{
+    std::fprintf(stderr, "startup_probe: %s\n", why);
+    if (pid > 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: startup_probe TITLE SETTLE_MS PROGRAM [ARGS...]\n");
+        return 2;
+    }
+    const char *title = argv[1];
+    const int settleMs = std::atoi(argv[2]);
+    Display *display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+        return fail(0, "cannot open the display");
+    // Without a window manager a top-level window is a child of the root window, so its
+    // mapping is reported to anyone watching the root's substructure.
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    XSync(display, False);
+
+    const Clock::time_point spawned = Clock::now();
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, argv[3], nullptr, nullptr, argv + 3, environ) != 0)
+        return fail(0, "cannot start the program");
+
+    const Clock::time_point deadline = spawned + std::chrono::seconds(30);
+    for (;;) {
+        while (XPending(display) == 0) {
+            if (::waitpid(pid, nullptr, WNOHANG) == pid)
+                return fail(0, "the program ended before its window was mapped");
+            if (Clock::now() > deadline)
+                return fail(pid, "no window with that title was mapped within 30 s");
+            pollfd fd{ConnectionNumber(display), POLLIN, 0};
+            ::poll(&fd, 1, 10);
+        }
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == MapNotify && hasTitle(display, event.xmap.window, title))
+            break;
+    }
+    const std::chrono::duration<double, std::milli> toMap = Clock::now() - spawned;
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
+    const long peak = peakResidentKiB(pid);
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
+    XCloseDisplay(display);
+    std::printf("%.1f %ld\n", toMap.count(), peak);
+    return peak > 0 ? 0 : 1;
+}
