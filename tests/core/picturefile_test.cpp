@@ -258,6 +258,44 @@ TEST(RecordParser, RecordRules)
     }
 }
 
+// The rest of a record is skipped several bytes at a time, so records of every length
+// up to a few words, ending at each kind of record end, with every other byte value
+// as filler, fed whole and in odd chunks that split the words.
+TEST(RecordParser, LongRecordsEndAtTheirFirstCommaOrLineEnd)
+{
+    std::string filler;
+    for (int b = 0; b < 256; ++b) {
+        if (b != ',' && b != '\r' && b != '\n')
+            filler += static_cast<char>(b);
+    }
+    std::string text;
+    std::vector<int> expected;
+    int next = 0;
+    for (std::size_t length = 0; length <= 24; ++length) {
+        for (const char *end : {",", "\r", "\n", "\r\n"}) {
+            const int digit = next++ % 10;
+            const std::string skipped = filler.substr((length * 7) % (filler.size() - 24), length);
+            if (length % 2) { // quoted: the text between the quotes holds no quote
+                std::string inside = skipped;
+                std::replace(inside.begin(), inside.end(), '"', 'q');
+                text += '"' + std::to_string(digit) + inside + "\"" + skipped;
+            } else {
+                text += std::to_string(digit) + skipped;
+            }
+            text += end;
+            expected.push_back(digit);
+        }
+    }
+    ASSERT_LE(expected.size(), static_cast<std::size_t>(kEntries));
+    for (std::size_t chunk : {text.size(), std::size_t{3}, std::size_t{13}}) {
+        RecordParser parser;
+        for (std::size_t at = 0; at < text.size(); at += chunk)
+            ASSERT_TRUE(parser.feed(std::string_view(text).substr(at, chunk)));
+        ASSERT_TRUE(parser.finish());
+        EXPECT_EQ(values(parser.records()), expected) << "chunks of " << chunk;
+    }
+}
+
 TEST(RecordParser, UpTo1025RecordsFitAndTheNextOneFailsAsSoonAsItBegins)
 {
     RecordParser full;
