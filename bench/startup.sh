@@ -2,9 +2,10 @@
 # Start-up of dotdata against two bare Qt windows of the same size, side by side on one
 # virtual X server: an empty one, and one with a single Japanese-captioned button (the
 # cost of Qt's font system, which any window showing text pays). Measured: the time
-# from spawn until the window is mapped, and the peak resident memory (VmHWM) half a
-# second later. One warm-up run of each, then RUNS rounds, each in a rotated order;
-# prints every run, the medians and the ratios.
+# from spawn until the window is mapped, the time until the program first draws into
+# it, and the peak resident memory (VmHWM) half a second later. One warm-up run of
+# each, then RUNS rounds, each in a rotated order; prints every run, the medians and
+# the ratios.
 # usage: bench/startup.sh [BUILD_DIR [RUNS]]   (defaults: build 7)
 set -euo pipefail
 build=${1:-build} runs=${2:-7} settle=500
@@ -46,13 +47,15 @@ done
 median() { # FILE COLUMN
     sort -n -k"$2","$2" "$1" | awk -v c="$2" '{ v[NR] = $c } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
-echo "runs: ms to map / VmHWM KiB"
-paste "$work/dotdata" "$work/bare" "$work/text" |
-    awk '{ printf "  dotdata %6.1f / %6d   bare %6.1f / %6d   bare text %6.1f / %6d\n", $1, $2, $3, $4, $5, $6 }'
-awk -v n="$runs" -v dm="$(median "$work/dotdata" 1)" -v bm="$(median "$work/bare" 1)" \
-    -v tm="$(median "$work/text" 1)" -v dk="$(median "$work/dotdata" 2)" \
-    -v bk="$(median "$work/bare" 2)" -v tk="$(median "$work/text" 2)" 'BEGIN {
-    printf "median of %d   dotdata     bare  bare text   dotdata/bare  dotdata/bare text\n", n
-    printf "  to map (ms) %8.1f %8.1f %10.1f %14.2f %18.2f\n", dm, bm, tm, dm / bm, dm / tm
-    printf "  VmHWM (KiB) %8d %8d %10d %14.2f %18.2f\n", dk, bk, tk, dk / bk, dk / tk
-}'
+echo "runs: ms to map / ms to first drawing / VmHWM KiB"
+paste "$work/dotdata" "$work/bare" "$work/text" | awk '{
+    printf "  dotdata %6.1f / %6.1f / %6d   bare %6.1f / %6.1f / %6d   bare text %6.1f / %6.1f / %6d\n",
+        $1, $2, $3, $4, $5, $6, $7, $8, $9 }'
+row() { # LABEL COLUMN FORMAT
+    awk -v label="$1" -v f="$3" -v d="$(median "$work/dotdata" "$2")" -v b="$(median "$work/bare" "$2")" \
+        -v t="$(median "$work/text" "$2")" 'BEGIN { printf "  %-18s " f " " f " " f " %14.2f %18.2f\n", label, d, b, t, d / b, d / t }'
+}
+printf "  %-18s %9s %9s %9s %14s %18s\n" "median of $runs" dotdata bare "bare text" dotdata/bare "dotdata/bare text"
+row "to map (ms)" 1 "%9.1f"
+row "to drawing (ms)" 2 "%9.1f"
+row "VmHWM (KiB)" 3 "%9d"

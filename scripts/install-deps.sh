@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev qt6-translations-l10n
     fonts-ipafont-gothic
-    xvfb xdotool x11-utils libx11-dev libxcb1-dev
+    xvfb xdotool x11-utils libx11-dev libxcb1-dev libxdamage-dev
     librsvg2-bin desktop-file-utils appstream dpkg-dev file
     locales
 )
