@@ -132,9 +132,13 @@ int main(int argc, char **argv)
         readInChild(junk); // once to bring the file into the page cache
 
         const Reading base = readInChild(empty);
+        if (base.outcome != "read")
+            throw std::runtime_error("the empty file was refused");
         std::printf("%-10s %12s %9s %10s %12s\n", "file", "bytes", "outcome", "VmHWM KiB", "vs empty KiB");
         std::printf("%-10s %12d %9s %10ld %12s\n", "empty", 0, base.outcome.c_str(), base.peakKiB, "-");
         const Reading big = readInChild(junk);
+        if (big.outcome != "read")
+            throw std::runtime_error("the junk file was refused");
         std::printf("%-10s %12zu %9s %10ld %+12ld   %.0f MB/s\n", "junk", megabytes * 1000000,
                     big.outcome.c_str(), big.peakKiB, big.peakKiB - base.peakKiB,
                     static_cast<double>(megabytes) / big.seconds);

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -51,14 +52,26 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Paint && counting) {
-            for (const QRect &r : static_cast<QPaintEvent *>(event)->region())
+            const QRegion &region = static_cast<QPaintEvent *>(event)->region();
+            for (const QRect &r : region)
                 area += static_cast<long long>(r.width()) * r.height();
+            if (watched == grid)
+                gridRegion += region;
             painted.push_back(watched);
         }
         return false;
     }
+    void start()
+    {
+        painted.clear();
+        area = 0;
+        gridRegion = QRegion();
+        counting = true;
+    }
+    QObject *grid = nullptr;
     bool counting = false;
     long long area = 0;
+    QRegion gridRegion;
     std::vector<QObject *> painted;
 };
 
@@ -124,6 +137,7 @@ int main(int argc, char **argv)
     auto *start = child<QLineEdit>(window, QStringLiteral("SNUM"));
     auto *statements = child<QPlainTextEdit>(window, QStringLiteral("DDATA"));
     auto *grid = child<DotGrid>(window, QStringLiteral("DOT"));
+    meter.grid = grid;
     std::array<QWidget *, 8> swatches{};
     for (int k = 0; k < 8; ++k)
         swatches[static_cast<std::size_t>(k)] = child<QWidget>(window, objectNameOf("color", k));
@@ -133,8 +147,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < runs; ++i) {
         start->setText(i % 2 ? QStringLiteral("1000") : QStringLiteral("2000"));
         QCoreApplication::processEvents();
-        meter.painted.clear();
-        meter.counting = true;
+        meter.start();
         QElapsedTimer timer;
         timer.start();
         QTest::mouseClick(makeData, Qt::LeftButton, {}, QPoint());
@@ -157,15 +170,13 @@ int main(int argc, char **argv)
     std::mt19937 rng(7);
     std::array<int, 1024> colours{};
     std::vector<double> clickTimes;
-    long long clickedArea = 0;
+    long long clickedArea = 0, fewestPixels = LLONG_MAX, mostPixels = 0;
     for (int i = 0; i < runs; ++i) {
         const int cell = static_cast<int>(rng() % 1024);
         const int colour = (colours[static_cast<std::size_t>(cell)] + 1 + static_cast<int>(rng() % 7)) % 8;
         QTest::mouseClick(swatches[static_cast<std::size_t>(colour)], Qt::LeftButton, {}, QPoint());
         QCoreApplication::processEvents();
-        meter.painted.clear();
-        meter.area = 0;
-        meter.counting = true;
+        meter.start();
         QElapsedTimer timer;
         timer.start();
         QTest::mouseClick(grid, Qt::LeftButton, {}, DotGrid::cellRect(cell).center());
@@ -176,7 +187,14 @@ int main(int argc, char **argv)
         clickTimes.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
         QCoreApplication::processEvents();
         meter.counting = false;
+        // The figure is only meaningful if each click repainted its own cell.
+        if (!meter.gridRegion.contains(DotGrid::cellRect(cell))) {
+            std::fprintf(stderr, "window_bench: a click on cell %d did not repaint all of it\n", cell);
+            return 1;
+        }
         clickedArea += meter.area;
+        fewestPixels = std::min(fewestPixels, meter.area);
+        mostPixels = std::max(mostPixels, meter.area);
         colours[static_cast<std::size_t>(cell)] = colour;
     }
     const QRect cellRect = DotGrid::cellRect(0);
@@ -186,6 +204,7 @@ int main(int argc, char **argv)
     std::printf("  painted per click    %.1f px = %.3f cells of %dx%d px (whole grid %dx%d px = %.0f cells)\n",
                 perClick, perClick / cellArea, cellRect.width(), cellRect.height(), grid->width(),
                 grid->height(), static_cast<double>(grid->width()) * grid->height() / cellArea);
+    std::printf("  fewest, most         %lld px, %lld px\n", fewestPixels, mostPixels);
     std::printf("  press to repaint     median %.3f ms   90%% %.3f ms\n", median(clickTimes),
                 percentile(clickTimes, 0.9));
     return 0;
