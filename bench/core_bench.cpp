@@ -2,6 +2,7 @@
 // picture file, and reading large junk files. The files are made once, on first use,
 // in a private temporary folder that is removed when the run ends.
 
+#include "benchsupport.h"
 #include "dotdata/datatext.h"
 #include "dotdata/picture.h"
 #include "dotdata/picturefile.h"
@@ -81,26 +82,14 @@ template <typename Next>
 fs::path makeFile(const char *name, std::size_t size, Next next)
 {
     const fs::path path = scratch() / name;
-    std::ofstream out(path, std::ios::binary);
-    std::string block(1u << 20, '\0');
-    for (std::size_t written = 0; written < size; written += block.size()) {
-        block.resize(std::min(block.size(), size - written));
-        for (char &c : block)
-            c = next();
-        out.write(block.data(), static_cast<std::streamsize>(block.size()));
-    }
-    if (!out.flush())
-        throw std::runtime_error("cannot write " + path.string());
+    dotdata::bench::writeGenerated(path, size, next);
     return path;
 }
 
 // Random bytes with no comma and no line end: the whole file is one record.
 const fs::path &junkWithoutRecordEnds()
 {
-    static const fs::path path = makeFile("junk-one-record", kJunkBytes, [rng = std::mt19937(1)]() mutable {
-        const auto c = static_cast<char>(rng() & 0xFF);
-        return c == ',' || c == '\r' || c == '\n' ? 'x' : c;
-    });
+    static const fs::path path = makeFile("junk-one-record", kJunkBytes, dotdata::bench::oneRecordJunk());
     return path;
 }
 

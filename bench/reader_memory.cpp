@@ -6,6 +6,7 @@
 //   reader_memory [megabytes]      makes the files, runs both reads, prints a table
 //   reader_memory --read FILE      (internal) reads FILE and prints its own VmHWM
 
+#include "benchsupport.h"
 #include "dotdata/picturefile.h"
 
 #include <chrono>
@@ -14,7 +15,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <stdexcept>
 #include <string>
 
@@ -28,44 +28,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-long peakResidentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.starts_with("VmHWM:"))
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-    }
-    return -1;
-}
-
 int readOne(const char *file)
 {
     const auto start = std::chrono::steady_clock::now();
     const dotdata::Result<dotdata::PictureRecords> read = dotdata::readPictureFile(file);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    std::printf("%ld %s %.6f\n", peakResidentKiB(), read ? "read" : "refused", took.count());
+    std::printf("%ld %s %.6f\n", dotdata::bench::peakResidentKiB(), read ? "read" : "refused", took.count());
     return 0;
-}
-
-// Random bytes with no comma and no line end, so the reader must go through all of
-// them as one record, as the benchmark's junk file.
-void makeJunk(const fs::path &path, std::size_t bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    std::mt19937 rng(1);
-    std::string block(1u << 20, '\0');
-    for (std::size_t written = 0; written < bytes; written += block.size()) {
-        block.resize(std::min(block.size(), bytes - written));
-        for (char &c : block) {
-            c = static_cast<char>(rng() & 0xFF);
-            if (c == ',' || c == '\r' || c == '\n')
-                c = 'x';
-        }
-        out.write(block.data(), static_cast<std::streamsize>(block.size()));
-    }
-    if (!out.flush())
-        throw std::runtime_error("cannot write " + path.string());
 }
 
 struct Reading {
@@ -128,7 +97,8 @@ int main(int argc, char **argv)
         const fs::path empty = folder / "empty.dat";
         const fs::path junk = folder / "junk.dat";
         std::ofstream{empty};
-        makeJunk(junk, megabytes * 1000000);
+        // The same junk as core_bench: the reader must go through all of it as one record.
+        dotdata::bench::writeGenerated(junk, megabytes * 1000000, dotdata::bench::oneRecordJunk());
         readInChild(junk); // once to bring the file into the page cache
 
         const Reading base = readInChild(empty);

@@ -5,6 +5,8 @@
 //   startup_probe TITLE SETTLE_MS PROGRAM [ARGS...]
 // prints "<ms to map> <ms to first drawing> <VmHWM in KiB>".
 
+#include "benchsupport.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xdamage.h>
@@ -14,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <thread>
 
@@ -28,17 +29,6 @@ extern char **environ;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-long peakResidentKiB(pid_t pid)
-{
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.starts_with("VmHWM:"))
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-    }
-    return -1;
-}
 
 bool hasTitle(Display *display, Window window, const char *title)
 {
@@ -115,7 +105,7 @@ int main(int argc, char **argv)
     const std::chrono::duration<double, std::milli> toMap = mapped - spawned, toDraw = drawn - spawned;
 
     std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
-    const long peak = peakResidentKiB(pid);
+    const long peak = dotdata::bench::peakResidentKiB(std::to_string(pid));
     ::kill(pid, SIGTERM);
     ::waitpid(pid, nullptr, 0);
     XCloseDisplay(display);
