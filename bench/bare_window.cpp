@@ -20,7 +20,7 @@ int main(int argc, char **argv)
     const bool text = argc > 1 && std::strcmp(argv[1], "--text") == 0;
     QWidget window;
     window.setWindowTitle(text ? QStringLiteral("Bare text") : QStringLiteral("Bare"));
-    window.setFixedSize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
+    window.setFixedSize(plan::Form1.pixelRect().size());
     if (text)
         new QPushButton(QStringLiteral("保存"), &window);
     window.show();

@@ -140,7 +140,7 @@ int main(int argc, char **argv)
     meter.grid = grid;
     std::array<QWidget *, 8> swatches{};
     for (int k = 0; k < 8; ++k)
-        swatches[static_cast<std::size_t>(k)] = child<QWidget>(window, objectNameOf("color", k));
+        swatches[static_cast<std::size_t>(k)] = child<QWidget>(window, plan::color[static_cast<std::size_t>(k)].objectName());
 
     // MAKE DATA. The start number alternates so that every press changes every text.
     std::vector<double> command, commandAndRepaint;

@@ -1,9 +1,7 @@
 #include "dotgrid.h"
 
-#include "colorvalue.h"
 #include "layout.h"
 
-#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -13,15 +11,20 @@ namespace dotdata::window {
 
 namespace {
 
+using plan::colX;
+using plan::rowY;
+
+constexpr int pixels(int twips) { return twips / kTwipsPerPixel; }
+
 constexpr int kPitch = pixels(colX(1) - colX(0));
-constexpr int kCellSize = pixels(kCellTwips);
+constexpr int kCellSize = pixels(plan::kCell);
 constexpr int kBlockCells = 16;
 /// Offset of the second block from the first, gap included.
 constexpr int kSecondBlock = pixels(colX(kBlockCells) - colX(0));
 /// A block ends with the shared border line of its last cell.
 constexpr int kBlockSpan = (kBlockCells - 1) * kPitch + kCellSize;
 
-static_assert(pixels(colX(kBlockCells) - colX(0)) == pixels(rowY(kBlockCells) - rowY(0)),
+static_assert(colX(kBlockCells) - colX(0) == rowY(kBlockCells) - rowY(0),
               "columns and rows share one geometry");
 
 /// Column (or row) of a grid coordinate along one axis.
@@ -38,15 +41,11 @@ std::optional<int> lineAt(int pos)
 }
 
 /// Start of column (or row) i in grid coordinates.
-int lineStart(int i)
-{
-    return pixels(colX(i) - colX(0));
-}
+int lineStart(int i) { return pixels(colX(i) - colX(0)); }
 
 } // namespace
 
-DotGrid::DotGrid(QWidget *parent)
-    : PictureBox(parent)
+DotGrid::DotGrid(const Picture &picture, QWidget *parent) : PictureBox(parent), m_picture(picture)
 {
 }
 
@@ -64,23 +63,6 @@ QRect DotGrid::cellRect(int cell)
     return {lineStart(columnOf(cell)), lineStart(rowOf(cell)), kCellSize, kCellSize};
 }
 
-ColorValue DotGrid::cellColor(int cell) const
-{
-    return m_colors.at(static_cast<std::size_t>(cell));
-}
-
-void DotGrid::setCellColor(int cell, ColorValue value)
-{
-    m_colors.at(static_cast<std::size_t>(cell)) = value;
-    update(cellRect(cell));
-}
-
-void DotGrid::setCellColors(const std::array<ColorValue, kCells> &values)
-{
-    m_colors = values;
-    update();
-}
-
 void DotGrid::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
@@ -93,30 +75,8 @@ void DotGrid::paintEvent(QPaintEvent *event)
         if (!cell.intersects(dirty))
             continue;
         painter.fillRect(cell, border);
-        painter.fillRect(cell.adjusted(1, 1, -1, -1),
-                         resolveColor(m_colors[static_cast<std::size_t>(n)], palette()));
+        painter.fillRect(cell.adjusted(1, 1, -1, -1), shownColor(m_picture.entry(n), palette()));
     }
-}
-
-void DotGrid::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() != Qt::LeftButton) {
-        PictureBox::mousePressEvent(event);
-        return;
-    }
-    m_pressedCell = cellAt(event->position().toPoint());
-}
-
-void DotGrid::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() != Qt::LeftButton) {
-        PictureBox::mouseReleaseEvent(event);
-        return;
-    }
-    const std::optional<int> pressed = m_pressedCell;
-    m_pressedCell.reset();
-    if (pressed && cellAt(event->position().toPoint()) == pressed)
-        Q_EMIT cellClicked(*pressed);
 }
 
 } // namespace dotdata::window

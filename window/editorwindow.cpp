@@ -1,13 +1,13 @@
 #include "editorwindow.h"
 
-#include "colorbox.h"
 #include "dotgrid.h"
 #include "layout.h"
-#include "previewbox.h"
+#include "picturebox.h"
 
 #include "dotdata/datatext.h"
 #include "dotdata/picturefile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -18,68 +18,72 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <optional>
 
 namespace dotdata::window {
 
 namespace {
 
-constexpr ColorValue kBlack = 0x00000000;
-/// The preview plots picture column c, row r at pixel (20 + c, 20 + r).
-constexpr int kPreviewMargin = 20;
+// Every text the window shows. The captions, titles and messages are Japanese by
+// design, but for the two English labels.
+namespace texts {
+constexpr char kForm1[] = QT_TRANSLATE_NOOP("EditorWindow", "Form1");
+constexpr char kMakeData[] = QT_TRANSLATE_NOOP("EditorWindow", "MAKE DATA");
+constexpr char kStartNumber[] = QT_TRANSLATE_NOOP("EditorWindow", "5000");
+constexpr char kStartNumberLabel[] = QT_TRANSLATE_NOOP("EditorWindow", "Start Number");
+constexpr char kSave[] = QT_TRANSLATE_NOOP("EditorWindow", "保存");
+constexpr char kLoad[] = QT_TRANSLATE_NOOP("EditorWindow", "読込");
+constexpr char kSaveTitle[] = QT_TRANSLATE_NOOP("EditorWindow", "データを保存する");
+constexpr char kLoadTitle[] = QT_TRANSLATE_NOOP("EditorWindow", "開くファイルを選択下さい");
+constexpr char kFilter[] =
+    QT_TRANSLATE_NOOP("EditorWindow", "データ ファイル|*.dat;*.log|すべてのファイル|*.*");
+constexpr char kBadStartNumber[] = QT_TRANSLATE_NOOP("EditorWindow", "開始番号「%1」は%2");
+constexpr char kCannotSave[] = QT_TRANSLATE_NOOP("EditorWindow", "ファイルを保存できません: %1\n%2");
+constexpr char kCannotLoad[] = QT_TRANSLATE_NOOP("EditorWindow", "ファイルを読み込めません: %1\n%2");
+constexpr char kNoColor[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "%1 番目のレコードの値 %2 に対応する色がありません (使える値は 0 から 7)。");
+constexpr char kCannotOpen[] = QT_TRANSLATE_NOOP("EditorWindow", "ファイルを開けません。");
+constexpr char kCannotRead[] =
+    QT_TRANSLATE_NOOP("EditorWindow", "ファイルの読み込み中にエラーが発生しました。");
+constexpr char kCannotWrite[] = QT_TRANSLATE_NOOP("EditorWindow", "ファイルに書き込めません。");
+constexpr char kNotAFile[] = QT_TRANSLATE_NOOP("EditorWindow", "通常のファイルではありません。");
+constexpr char kTooManyRecords[] =
+    QT_TRANSLATE_NOOP("EditorWindow", "レコードが多すぎます (最大 %1 件)。");
+constexpr char kNotANumber[] =
+    QT_TRANSLATE_NOOP("EditorWindow", "数値ではありません。\n数値を入力してください。");
+} // namespace texts
 
-const QString kDialogFilter = QStringLiteral("データ ファイル|*.dat;*.log|すべてのファイル|*.*");
+QString text(const char *source) { return QCoreApplication::translate("EditorWindow", source); }
+
 // "/" is the root of the main drive here, as "C:\" is on a system with drive letters.
-const QString kDialogStartFolder = QStringLiteral("/");
-
-ColorValue colorOfIndex(int index)
-{
-    const Result<ColorValue> value = paletteColor(index);
-    // Only a loaded table could hold an index without a colour, and a load rejects it.
-    return value ? value.value() : kBlack;
-}
+constexpr char kDialogStartFolder[] = "/";
 
 QString reasonText(const Error &error)
 {
     QString reason;
     switch (error.kind) {
     case ErrorKind::CannotOpen:
-        reason = QStringLiteral("ファイルを開けません。");
+        reason = text(texts::kCannotOpen);
         break;
     case ErrorKind::CannotRead:
-        reason = QStringLiteral("ファイルの読み込み中にエラーが発生しました。");
+        reason = text(texts::kCannotRead);
         break;
     case ErrorKind::CannotWrite:
-        reason = QStringLiteral("ファイルに書き込めません。");
+        reason = text(texts::kCannotWrite);
         break;
     case ErrorKind::NotAFile:
-        reason = QStringLiteral("通常のファイルではありません。");
+        reason = text(texts::kNotAFile);
         break;
     case ErrorKind::TooManyRecords:
-        reason = QStringLiteral("レコードが多すぎます (最大 %1 件)。").arg(kEntries);
+        reason = text(texts::kTooManyRecords).arg(kEntries);
         break;
     case ErrorKind::NotANumber:
-        reason = QStringLiteral("数値ではありません。");
-        break;
-    case ErrorKind::IndexOutOfRange:
-        reason = QStringLiteral("値が範囲外です。");
+        reason = text(texts::kNotANumber);
         break;
     }
     // The system's own wording of its reason follows the user's language setting.
     if (error.systemError != 0)
         reason += QLatin1Char('\n') + QString::fromLocal8Bit(std::strerror(error.systemError));
     return reason;
-}
-
-/// The first record that would give a cell an index without a palette colour.
-std::optional<int> firstRecordWithoutColor(const PictureRecords &records)
-{
-    const int cellRecords = std::min(records.count, kCells);
-    for (int i = 0; i < cellRecords; ++i) {
-        if (!paletteColor(records.values[static_cast<std::size_t>(i)]))
-            return i;
-    }
-    return std::nullopt;
 }
 
 std::filesystem::path toPath(const QString &path)
@@ -89,119 +93,75 @@ std::filesystem::path toPath(const QString &path)
 
 } // namespace
 
+template <typename Control>
+Control *EditorWindow::place(Control *control, const Placement &placement)
+{
+    control->setObjectName(placement.objectName());
+    control->setGeometry(placement.pixelRect());
+    // A label takes no focus, so Tab passes over it.
+    if (control->focusPolicy() != Qt::NoFocus) {
+        if (m_lastInTabOrder)
+            setTabOrder(m_lastInTabOrder, control);
+        m_lastInTabOrder = control;
+    }
+    return control;
+}
+
 EditorWindow::EditorWindow(UserDialogs &dialogs, QWidget *parent)
     : QWidget(parent), m_dialogs(dialogs)
 {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Form1"));
-    setFixedSize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
+    setObjectName(QString::fromLatin1(plan::Form1.name));
+    setWindowTitle(text(texts::kForm1));
+    setFixedSize(plan::Form1.pixelRect().size());
 
-    createControls();
-    placeControls();
-    resetPicture();
-}
-
-void EditorWindow::createControls()
-{
-    // Creation order is stacking order: a swatch lies over the shared border pixel
-    // of the one before it, as a later cell does in the grid.
-    for (int k = 0; k < kSwatches; ++k) {
-        color[k] = new ColorBox(colorOfIndex(k), this);
-        color[k]->setObjectName(objectNameOf("color", k));
+    // The controls are made in tab order. Making is stacking: a swatch lies over the
+    // shared border pixel of the one before it, as a later cell does in the grid.
+    for (int k = 0; k < kPaletteSize; ++k) {
+        color[k] = place(new ColorBox([k] { return k; }, this), plan::color[k]);
         connect(color[k], &ColorBox::clicked, this, [this, k] { selectColor(k); });
     }
+    SELCOL = place(new ColorBox([this] { return m_picture.selectedColor(); }, this), plan::SELCOL);
 
-    // The selected colour box always shows the colour that painting stores.
-    SELCOL = new ColorBox(colorOfIndex(m_picture.selectedColor()), this);
-    SELCOL->setObjectName(QStringLiteral("SELCOL"));
-
-    DOT = new DotGrid(this);
-    DOT->setObjectName(QStringLiteral("DOT"));
+    DOT = place(new DotGrid(m_picture, this), plan::DOT);
     connect(DOT, &DotGrid::cellClicked, this, [this](int cell) { paintCell(cell); });
 
-    for (int r = 0; r < kRows; ++r) {
-        DOTDATA[r] = new QLineEdit(this);
-        DOTDATA[r]->setObjectName(objectNameOf("DOTDATA", r));
-    }
+    for (int r = 0; r < kRows; ++r)
+        DOTDATA[r] = place(new QLineEdit(this), plan::DOTDATA[r]);
 
-    Command1 = new QPushButton(QStringLiteral("MAKE DATA"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1 = place(new QPushButton(text(texts::kMakeData), this), plan::Command1);
     connect(Command1, &QPushButton::clicked, this, [this] { makeData(); });
 
-    SNUM = new QLineEdit(QStringLiteral("5000"), this);
-    SNUM->setObjectName(QStringLiteral("SNUM"));
+    SNUM = place(new QLineEdit(text(texts::kStartNumber), this), plan::SNUM);
 
-    Label1 = new QLabel(QStringLiteral("Start Number"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1 = place(new QLabel(text(texts::kStartNumberLabel), this), plan::Label1);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    DDATA = new QPlainTextEdit(this);
-    DDATA->setObjectName(QStringLiteral("DDATA"));
+    DDATA = place(new QPlainTextEdit(this), plan::DDATA);
     DDATA->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     DDATA->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Tab moves on to the next control, as in every other text field of the window.
     DDATA->setTabChangesFocus(true);
 
-    PREV = new PreviewBox(this);
-    PREV->setObjectName(QStringLiteral("PREV"));
+    PREV = place(new PreviewBox(m_picture, this), plan::PREV);
 
-    Command2 = new QPushButton(QStringLiteral("保存"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2 = place(new QPushButton(text(texts::kSave), this), plan::Command2);
     connect(Command2, &QPushButton::clicked, this, [this] { save(); });
 
-    Command3 = new QPushButton(QStringLiteral("読込"), this);
-    Command3->setObjectName(QStringLiteral("Command3"));
+    Command3 = place(new QPushButton(text(texts::kLoad), this), plan::Command3);
     connect(Command3, &QPushButton::clicked, this, [this] { load(); });
-}
-
-void EditorWindow::placeControls()
-{
-    QWidget *previous = nullptr;
-    for (const Placement &placement : kLayout) {
-        auto *control = findChild<QWidget *>(objectNameOf(placement), Qt::FindDirectChildrenOnly);
-        Q_ASSERT(control);
-        control->setGeometry(pixelRect(placement));
-        // The plan lists the controls in tab order; a label takes no focus and is passed.
-        if (control->focusPolicy() == Qt::NoFocus)
-            continue;
-        if (previous)
-            setTabOrder(previous, control);
-        previous = control;
-    }
-}
-
-void EditorWindow::resetPicture()
-{
-    m_picture.reset();
-    std::array<ColorValue, kCells> black{};
-    black.fill(kBlack);
-    DOT->setCellColors(black);
 }
 
 void EditorWindow::selectColor(int index)
 {
-    if (!m_picture.selectColor(index))
-        return;
-    SELCOL->setColorValue(colorOfIndex(index));
+    m_picture.selectColor(index);
+    SELCOL->update();
 }
 
 void EditorWindow::paintCell(int cell)
 {
-    if (!m_picture.paint(cell))
-        return;
-    const ColorValue value = colorOfIndex(m_picture.table()[static_cast<std::size_t>(cell)]);
-    DOT->setCellColor(cell, value);
-    PREV->plot(kPreviewMargin + columnOf(cell), kPreviewMargin + rowOf(cell), value);
-}
-
-void EditorWindow::showTable()
-{
-    std::array<ColorValue, kCells> values{};
-    for (int n = 0; n < kCells; ++n) {
-        values[static_cast<std::size_t>(n)] = colorOfIndex(m_picture.table()[static_cast<std::size_t>(n)]);
-        PREV->plot(kPreviewMargin + columnOf(n), kPreviewMargin + rowOf(n), values[static_cast<std::size_t>(n)]);
-    }
-    DOT->setCellColors(values);
+    m_picture.paint(cell);
+    DOT->update(DotGrid::cellRect(cell));
+    PREV->update(PreviewBox::pixelRect(cell));
 }
 
 void EditorWindow::makeData()
@@ -210,9 +170,8 @@ void EditorWindow::makeData()
     const QString start = SNUM->text().normalized(QString::NormalizationForm_KC);
     const Result<RowLines> lines = makeRowLines(m_picture.table(), start.toStdString());
     if (!lines) {
-        m_dialogs.showError(this, QStringLiteral("MAKE DATA"),
-                            QStringLiteral("開始番号「%1」は数値ではありません。\n数値を入力してください。")
-                                .arg(SNUM->text()));
+        m_dialogs.showError(this, text(texts::kMakeData),
+                            text(texts::kBadStartNumber).arg(SNUM->text(), reasonText(lines.error())));
         return;
     }
     for (int r = 0; r < kRows; ++r) {
@@ -225,38 +184,31 @@ void EditorWindow::makeData()
     DDATA->setPlainText(QString::fromStdString(joinLines(lines.value())));
 }
 
-std::optional<QString> EditorWindow::chooseFile(FileDialogKind kind, const QString &title, int filterIndex,
-                                                std::initializer_list<int> flags)
+std::optional<QString> EditorWindow::chooseFile(FileDialogKind kind, const char *title,
+                                                int filterIndex, std::initializer_list<int> flags)
 {
-    CommonDialog1.title = title;
-    CommonDialog1.initialDir = kDialogStartFolder;
-    CommonDialog1.fileName.clear();
-    CommonDialog1.filter = kDialogFilter;
+    CommonDialog1.title = text(title);
+    CommonDialog1.initialDir = QString::fromLatin1(kDialogStartFolder);
+    CommonDialog1.filter = text(texts::kFilter);
     CommonDialog1.filterIndex = filterIndex;
     // The one dialog object keeps its option bits from earlier uses; they are only added.
     for (const int flag : flags)
         CommonDialog1.flags |= flag;
-    CommonDialog1.cancelError = true;
-
-    const std::optional<QString> path = m_dialogs.chooseFile(this, kind, CommonDialog1);
-    if (path)
-        CommonDialog1.fileName = *path;
-    return path;
+    return m_dialogs.chooseFile(this, kind, CommonDialog1);
 }
 
 void EditorWindow::save()
 {
     const std::optional<QString> path =
-        chooseFile(FileDialogKind::Save, QStringLiteral("データを保存する"), 2,
+        chooseFile(FileDialogKind::Save, texts::kSaveTitle, 2,
                    {DialogFlag::NoChangeDir, DialogFlag::OverwritePrompt, DialogFlag::PathMustExist,
                     DialogFlag::HideReadOnly});
     if (!path)
         return;
-
     const Status written = writePictureFile(toPath(*path), m_picture.table());
     if (!written) {
-        m_dialogs.showError(this, QStringLiteral("保存"),
-                            QStringLiteral("ファイルを保存できません: %1\n%2")
+        m_dialogs.showError(this, text(texts::kSave),
+                            text(texts::kCannotSave)
                                 .arg(QDir::toNativeSeparators(*path), reasonText(written.error())));
     }
 }
@@ -264,33 +216,32 @@ void EditorWindow::save()
 void EditorWindow::load()
 {
     const std::optional<QString> path =
-        chooseFile(FileDialogKind::Open, QStringLiteral("開くファイルを選択下さい"), 1,
+        chooseFile(FileDialogKind::Open, texts::kLoadTitle, 1,
                    {DialogFlag::FileMustExist, DialogFlag::PathMustExist, DialogFlag::NoChangeDir,
                     DialogFlag::HideReadOnly});
     if (!path)
         return;
-
     const auto fail = [&](const QString &reason) {
-        m_dialogs.showError(this, QStringLiteral("読込"),
-                            QStringLiteral("ファイルを読み込めません: %1\n%2")
-                                .arg(QDir::toNativeSeparators(*path), reason));
+        m_dialogs.showError(this, text(texts::kLoad),
+                            text(texts::kCannotLoad).arg(QDir::toNativeSeparators(*path), reason));
     };
     // The whole file is read and checked before the table changes, so a bad file
-    // leaves the picture, the grid and the preview as they were.
+    // leaves the picture as it was.
     const Result<PictureRecords> records = readPictureFile(toPath(*path));
     if (!records) {
         fail(reasonText(records.error()));
         return;
     }
-    if (const std::optional<int> bad = firstRecordWithoutColor(records.value())) {
-        const auto value = records.value().values[static_cast<std::size_t>(*bad)];
-        fail(QStringLiteral("%1 番目のレコードの値 %2 に対応する色がありません (使える値は 0 から 7)。")
-                 .arg(*bad + 1)
-                 .arg(value));
+    const PictureRecords &read = records.value();
+    const auto cellValues = read.values.begin() + std::min(read.count, kCells);
+    const auto noColor = std::find_if_not(read.values.begin(), cellValues, hasPaletteColor);
+    if (noColor != cellValues) {
+        fail(text(texts::kNoColor).arg(noColor - read.values.begin() + 1).arg(*noColor));
         return;
     }
-    records.value().applyTo(m_picture);
-    showTable();
+    read.applyTo(m_picture);
+    DOT->update();
+    PREV->update();
 }
 
 } // namespace dotdata::window

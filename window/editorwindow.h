@@ -20,9 +20,11 @@ namespace dotdata::window {
 class ColorBox;
 class DotGrid;
 class PreviewBox;
+struct Placement;
 
-/// The one window, "Form1": it owns the picture and keeps the grid and the preview
-/// in step with the picture's table. Controls carry their plan names as objectName.
+/// The one window, "Form1". It owns the picture; the grid, the preview and the
+/// selected-colour box draw from it, and the window tells them what changed. Controls
+/// carry their plan names as objectName.
 class EditorWindow : public QWidget {
     Q_OBJECT
 
@@ -32,26 +34,25 @@ public:
     const Picture &picture() const { return m_picture; }
 
 private:
-    void createControls();
-    void placeControls();
-    void resetPicture();
+    /// Names and places a new control and puts it next in the tab order.
+    template <typename Control>
+    Control *place(Control *control, const Placement &placement);
 
     void selectColor(int index);
     void paintCell(int cell);
     void makeData();
     /// Sets up the one file dialog, adding the option bits in order, and shows it;
     /// none when the user cancels.
-    std::optional<QString> chooseFile(FileDialogKind kind, const QString &title, int filterIndex,
+    std::optional<QString> chooseFile(FileDialogKind kind, const char *title, int filterIndex,
                                       std::initializer_list<int> flags);
     void save();
     void load();
-    /// Redraws every cell and the preview from the table.
-    void showTable();
 
     UserDialogs &m_dialogs;
     Picture m_picture;
+    QWidget *m_lastInTabOrder = nullptr;
 
-    std::array<ColorBox *, 8> color{};
+    std::array<ColorBox *, kPaletteSize> color{};
     ColorBox *SELCOL = nullptr;
     DotGrid *DOT = nullptr;
     std::array<QLineEdit *, kRows> DOTDATA{};

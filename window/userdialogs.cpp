@@ -41,7 +41,6 @@ std::optional<QString> QtUserDialogs::chooseFile(QWidget *parent, FileDialogKind
     const qsizetype preselected = settings.filterIndex - 1;
     if (preselected >= 0 && preselected < filters.size())
         dialog.selectNameFilter(filters[preselected]);
-    dialog.selectFile(settings.fileName);
 
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;

@@ -18,16 +18,15 @@ inline constexpr int PathMustExist = 0x800; ///< only existing folders are accep
 inline constexpr int FileMustExist = 0x1000; ///< only existing files are accepted (open only)
 } // namespace DialogFlag
 
-/// The properties of the one file dialog object the window keeps for the whole run.
+/// The properties of the one file dialog object the window keeps for the whole run. A
+/// dialog opens with no file name, so none is kept here.
 struct FileDialogSettings {
     QString title;
     QString initialDir;
-    QString fileName;
     /// Entries "name|pattern;pattern" joined by "|", as the dialog is set up.
     QString filter;
     int filterIndex = 1; ///< 1-based entry of the filter shown first
     int flags = 0;
-    bool cancelError = false;
 };
 
 enum class FileDialogKind { Save, Open };

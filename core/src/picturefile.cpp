@@ -177,7 +177,7 @@ Status writePictureFile(const std::filesystem::path &path, const Picture::Table 
 void PictureRecords::applyTo(Picture &picture) const
 {
     for (int i = 0; i < count; ++i)
-        (void)picture.store(i, values[static_cast<std::size_t>(i)]);
+        picture.store(i, values[static_cast<std::size_t>(i)]);
 }
 
 void RecordParser::push(std::int16_t value)

@@ -330,7 +330,7 @@ TEST(PictureFileReader, RecordsFillEntriesFromZeroAndLeaveTheRestUntouched)
             writeBytes(folder / c.file, c.text);
         Picture picture;
         for (int i = 0; i < kEntries; ++i)
-            ASSERT_TRUE(picture.store(i, 8));
+            picture.store(i, 8);
 
         const Result<PictureRecords> read = readPictureFile(folder / c.file);
         ASSERT_TRUE(read) << read.error().message;
@@ -338,7 +338,7 @@ TEST(PictureFileReader, RecordsFillEntriesFromZeroAndLeaveTheRestUntouched)
         read.value().applyTo(picture);
         for (int i = 0; i < kEntries; ++i) {
             const int expected = i >= c.count ? 8 : c.file == "round.dat" ? pattern[i] : 3;
-            ASSERT_EQ(picture.entry(i).value(), expected) << c.file << " entry " << i;
+            ASSERT_EQ(picture.entry(i), expected) << c.file << " entry " << i;
         }
     }
 }

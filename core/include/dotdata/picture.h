@@ -1,10 +1,9 @@
 #pragma once
 
-#include "dotdata/result.h"
-
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <optional>
+#include <cstdlib>
 
 namespace dotdata {
 
@@ -17,10 +16,9 @@ inline constexpr int kEntries = kCells + 1;
 inline constexpr int kPaletteSize = 8;
 
 /// Colour values are 0x00BBGGRR, or a system colour reference 0x800000nn that the
-/// window resolves when it draws.
+/// window resolves when it draws (entry 7: the background of a text-entry area).
 using ColorValue = std::uint32_t;
 inline constexpr ColorValue kSystemWindowBackground = 0x80000005;
-inline constexpr ColorValue kSystemWindowText = 0x80000008;
 
 inline constexpr std::array<ColorValue, kPaletteSize> kPalette = {
     0x00000000, // black
@@ -33,35 +31,65 @@ inline constexpr std::array<ColorValue, kPaletteSize> kPalette = {
     kSystemWindowBackground,
 };
 
-/// The colour value of palette index 0..7; IndexOutOfRange for any other index
-/// (a loaded file can put 8 or 9 into the table, which have no colour).
-Result<ColorValue> paletteColor(int index);
+/// Stops the program when a caller breaks a contract, such as a cell index the program
+/// computed itself lying outside the table: that is a programming mistake, never a
+/// user's, and going on would write outside the picture.
+inline void expects(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+/// Whether a table value has a palette colour. Painting stores only 0..7, but a loaded
+/// file can put 8 or 9 into the table.
+constexpr bool hasPaletteColor(int value) { return value >= 0 && value < kPaletteSize; }
+
+/// The colour value of palette index 0..7.
+inline ColorValue paletteColor(int index)
+{
+    expects(hasPaletteColor(index));
+    return kPalette[static_cast<std::size_t>(index)];
+}
 
 constexpr int rowOf(int cell) { return cell / kColumns; }
 constexpr int columnOf(int cell) { return cell % kColumns; }
 constexpr int cellIndex(int row, int column) { return row * kColumns + column; }
 
 /// The picture: the colour-index table `iDot` (entries 0..1024) and the selected
-/// palette index `iColor`. Every index is checked before anything is stored.
+/// palette index `iColor`. Indexes are contracts: a cell 0..1023, an entry 0..1024, a
+/// palette index 0..7.
 class Picture {
 public:
     using Table = std::array<std::int16_t, kEntries>;
 
-    /// Sets entries 0..1023 to 0; entry 1024 and the selected colour stay.
-    void reset();
-
     /// Selects palette index 0..7 for painting.
-    Status selectColor(int index);
+    void selectColor(int index)
+    {
+        expects(hasPaletteColor(index));
+        iColor = static_cast<std::int16_t>(index);
+    }
     std::int16_t selectedColor() const { return iColor; }
 
     /// Stores the selected colour index into cell 0..1023.
-    Status paint(int cell);
+    void paint(int cell)
+    {
+        expects(cell >= 0 && cell < kCells);
+        iDot[static_cast<std::size_t>(cell)] = iColor;
+    }
 
     /// Plain access to entries 0..1024.
-    Result<std::int16_t> entry(int index) const;
-    Status store(int index, std::int16_t value);
+    std::int16_t entry(int index) const
+    {
+        expects(index >= 0 && index < kEntries);
+        return iDot[static_cast<std::size_t>(index)];
+    }
+    void store(int index, std::int16_t value)
+    {
+        expects(index >= 0 && index < kEntries);
+        iDot[static_cast<std::size_t>(index)] = value;
+    }
 
-    /// The whole table, for readers that need every entry (text, file, repaint).
+    /// The whole table, for readers that need every entry (the text, the file).
     const Table &table() const { return iDot; }
 
 private:

@@ -14,7 +14,6 @@ enum class ErrorKind {
     NotAFile,        ///< the path names a pipe, a device or the like, not a regular file
     TooManyRecords,  ///< a picture file holds more records than the table has entries
     NotANumber,      ///< a start number that is not a finite decimal number
-    IndexOutOfRange, ///< a table, cell or palette index outside its range
 };
 
 /// A failure: its kind and a sentence a person can read (names the path or value).
