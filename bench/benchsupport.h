@@ -15,7 +15,7 @@
 namespace dotdata::bench {
 
 /// Writes size bytes made by next() to path, in blocks of 1 MiB.
-template <typename Next>
+template<typename Next>
 void writeGenerated(const std::filesystem::path &path, std::size_t size, Next next)
 {
     std::ofstream out(path, std::ios::binary);

@@ -69,7 +69,7 @@ namespace {
 const dotdata::Picture::Table &variedTable()
 {
     static const dotdata::Picture::Table table = [] {
-        dotdata::Picture::Table t{};
+        dotdata::Picture::Table t {};
         for (std::size_t i = 0; i < dotdata::kCells; ++i)
             t[i] = static_cast<std::int16_t>((i * 7 + i / 32) % 10);
         return t;
@@ -78,7 +78,7 @@ const dotdata::Picture::Table &variedTable()
 }
 
 // Writes size bytes made by next() to a new file in the scratch folder.
-template <typename Next>
+template<typename Next>
 fs::path makeFile(const char *name, std::size_t size, Next next)
 {
     const fs::path path = scratch() / name;
@@ -89,18 +89,20 @@ fs::path makeFile(const char *name, std::size_t size, Next next)
 // Random bytes with no comma and no line end: the whole file is one record.
 const fs::path &junkWithoutRecordEnds()
 {
-    static const fs::path path = makeFile("junk-one-record", kJunkBytes, dotdata::bench::oneRecordJunk());
+    static const fs::path path = makeFile(
+        "junk-one-record", kJunkBytes, dotdata::bench::oneRecordJunk());
     return path;
 }
 
 // 1000 records of 64 KiB random bytes each: the whole file is read and succeeds.
 const fs::path &junkLongRecords()
 {
-    static const fs::path path = makeFile("junk-long-records", 1000u << 16, [rng = std::mt19937(2), i = 0u]() mutable {
-        const auto c = static_cast<char>(rng() & 0xFF);
-        const bool end = ++i % (1u << 16) == 0;
-        return end ? '\n' : c == ',' || c == '\r' || c == '\n' ? 'x' : c;
-    });
+    static const fs::path path = makeFile(
+        "junk-long-records", 1000u << 16, [rng = std::mt19937(2), i = 0u]() mutable {
+            const auto c = static_cast<char>(rng() & 0xFF);
+            const bool end = ++i % (1u << 16) == 0;
+            return end ? '\n' : c == ',' || c == '\r' || c == '\n' ? 'x' : c;
+        });
     return path;
 }
 
@@ -108,11 +110,12 @@ const fs::path &junkLongRecords()
 // records, so the reader stops soon after the start.
 const fs::path &junkShortRecords()
 {
-    static const fs::path path = makeFile("junk-short-records", kJunkBytes, [rng = std::mt19937(3)]() mutable {
-        const std::uint32_t r = rng();
-        static constexpr char kEnds[] = {',', '\r', '\n', '"'};
-        return (r & 0x300) == 0 ? kEnds[r & 3] : static_cast<char>(r & 0xFF);
-    });
+    static const fs::path path = makeFile(
+        "junk-short-records", kJunkBytes, [rng = std::mt19937(3)]() mutable {
+            const std::uint32_t r = rng();
+            static constexpr char kEnds[] = {',', '\r', '\n', '"'};
+            return (r & 0x300) == 0 ? kEnds[r & 3] : static_cast<char>(r & 0xFF);
+        });
     return path;
 }
 
@@ -133,15 +136,21 @@ BENCHMARK(BM_MakeText);
 // the saves are only telling on the disk that pictures are kept on (choose it with TMPDIR).
 std::string fileSystemOf(const fs::path &folder)
 {
-    struct statfs info {};
+    struct statfs info
+    { };
     if (::statfs(folder.c_str(), &info) != 0)
         return "unknown";
     switch (static_cast<unsigned long>(info.f_type)) {
-    case 0xEF53: return "ext4";
-    case 0x01021994: return "tmpfs";
-    case 0x9123683E: return "btrfs";
-    case 0x58465342: return "xfs";
-    case 0x794C7630: return "overlayfs";
+    case 0xEF53:
+        return "ext4";
+    case 0x01021994:
+        return "tmpfs";
+    case 0x9123683E:
+        return "btrfs";
+    case 0x58465342:
+        return "xfs";
+    case 0x794C7630:
+        return "overlayfs";
     }
     char name[32];
     std::snprintf(name, sizeof name, "0x%lx", static_cast<unsigned long>(info.f_type));
@@ -156,7 +165,8 @@ void BM_SavePictureFile(benchmark::State &state)
     syncSkipped() = state.range(0) == 0;
     const fs::path path = scratch() / "saved.dat";
     for (auto _ : state) {
-        if (const dotdata::Status written = dotdata::writePictureFile(path, variedTable()); !written) {
+        if (const dotdata::Status written = dotdata::writePictureFile(path, variedTable());
+            !written) {
             state.SkipWithError(written.error().message.c_str());
             break;
         }
@@ -208,7 +218,8 @@ void BM_LoadPictureFile(benchmark::State &state)
 {
     dotdata::Picture picture;
     for (auto _ : state) {
-        const dotdata::Result<dotdata::PictureRecords> read = dotdata::readPictureFile(pictureFile());
+        const dotdata::Result<dotdata::PictureRecords> read = dotdata::readPictureFile(
+            pictureFile());
         if (!read) {
             state.SkipWithError(read.error().message.c_str());
             break;

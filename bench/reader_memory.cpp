@@ -33,11 +33,13 @@ int readOne(const char *file)
     const auto start = std::chrono::steady_clock::now();
     const dotdata::Result<dotdata::PictureRecords> read = dotdata::readPictureFile(file);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    std::printf("%ld %s %.6f\n", dotdata::bench::peakResidentKiB(), read ? "read" : "refused", took.count());
+    std::printf("%ld %s %.6f\n", dotdata::bench::peakResidentKiB(), read ? "read" : "refused",
+        took.count());
     return 0;
 }
 
-struct Reading {
+struct Reading
+{
     long peakKiB = 0;
     std::string outcome;
     double seconds = 0;
@@ -55,7 +57,7 @@ Reading readInChild(const fs::path &file)
     const std::string self = fs::read_symlink("/proc/self/exe").string();
     const std::string name = file.string();
     char *argv[] = {const_cast<char *>(self.c_str()), const_cast<char *>("--read"),
-                    const_cast<char *>(name.c_str()), nullptr};
+        const_cast<char *>(name.c_str()), nullptr};
     pid_t pid = 0;
     const int rc = ::posix_spawn(&pid, self.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -96,7 +98,7 @@ int main(int argc, char **argv)
     try {
         const fs::path empty = folder / "empty.dat";
         const fs::path junk = folder / "junk.dat";
-        std::ofstream{empty};
+        std::ofstream {empty};
         // The same junk as core_bench: the reader must go through all of it as one record.
         dotdata::bench::writeGenerated(junk, megabytes * 1000000, dotdata::bench::oneRecordJunk());
         readInChild(junk); // once to bring the file into the page cache
@@ -104,14 +106,16 @@ int main(int argc, char **argv)
         const Reading base = readInChild(empty);
         if (base.outcome != "read")
             throw std::runtime_error("the empty file was refused");
-        std::printf("%-10s %12s %9s %10s %12s\n", "file", "bytes", "outcome", "VmHWM KiB", "vs empty KiB");
-        std::printf("%-10s %12d %9s %10ld %12s\n", "empty", 0, base.outcome.c_str(), base.peakKiB, "-");
+        std::printf(
+            "%-10s %12s %9s %10s %12s\n", "file", "bytes", "outcome", "VmHWM KiB", "vs empty KiB");
+        std::printf(
+            "%-10s %12d %9s %10ld %12s\n", "empty", 0, base.outcome.c_str(), base.peakKiB, "-");
         const Reading big = readInChild(junk);
         if (big.outcome != "read")
             throw std::runtime_error("the junk file was refused");
         std::printf("%-10s %12zu %9s %10ld %+12ld   %.0f MB/s\n", "junk", megabytes * 1000000,
-                    big.outcome.c_str(), big.peakKiB, big.peakKiB - base.peakKiB,
-                    static_cast<double>(megabytes) / big.seconds);
+            big.outcome.c_str(), big.peakKiB, big.peakKiB - base.peakKiB,
+            static_cast<double>(megabytes) / big.seconds);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "reader_memory: %s\n", e.what());
         status = 1;

@@ -33,7 +33,8 @@ using Clock = std::chrono::steady_clock;
 bool hasTitle(Display *display, Window window, const char *title)
 {
     char *name = nullptr;
-    const bool same = XFetchName(display, window, &name) != 0 && name != nullptr && std::strcmp(name, title) == 0;
+    const bool same = XFetchName(display, window, &name) != 0 && name != nullptr
+        && std::strcmp(name, title) == 0;
     if (name != nullptr)
         XFree(name);
     return same;
@@ -87,22 +88,24 @@ int main(int argc, char **argv)
                 return fail(0, "the program ended before it drew its window");
             if (Clock::now() > deadline)
                 return fail(pid, "no window with that title was mapped and drawn within 30 s");
-            pollfd fd{ConnectionNumber(display), POLLIN, 0};
+            pollfd fd {ConnectionNumber(display), POLLIN, 0};
             ::poll(&fd, 1, 10);
         }
         XEvent event;
         XNextEvent(display, &event);
         if (event.type == CreateNotify) {
             XDamageCreate(display, event.xcreatewindow.window, XDamageReportNonEmpty);
-        } else if (event.type == MapNotify && target == None && hasTitle(display, event.xmap.window, title)) {
+        } else if (event.type == MapNotify && target == None
+            && hasTitle(display, event.xmap.window, title)) {
             mapped = Clock::now();
             target = event.xmap.window;
         } else if (event.type == damageEvent + XDamageNotify && target != None
-                   && reinterpret_cast<XDamageNotifyEvent &>(event).drawable == target) {
+            && reinterpret_cast<XDamageNotifyEvent &>(event).drawable == target) {
             drawn = Clock::now();
         }
     }
-    const std::chrono::duration<double, std::milli> toMap = mapped - spawned, toDraw = drawn - spawned;
+    const std::chrono::duration<double, std::milli> toMap = mapped - spawned,
+                                                    toDraw = drawn - spawned;
 
     std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
     const long peak = dotdata::bench::peakResidentKiB(std::to_string(pid));

@@ -32,22 +32,25 @@ using namespace dotdata::window;
 namespace {
 
 // The bench never opens a file, so no dialog is ever shown.
-class NoDialogs final : public UserDialogs {
+class NoDialogs final : public UserDialogs
+{
 public:
-    std::optional<QString> chooseFile(QWidget *, FileDialogKind, const FileDialogSettings &) override
+    std::optional<QString> chooseFile(
+        QWidget *, FileDialogKind, const FileDialogSettings &) override
     {
         return std::nullopt;
     }
     void showError(QWidget *, const QString &title, const QString &text) override
     {
         std::fprintf(stderr, "window_bench: unexpected message %s: %s\n", qPrintable(title),
-                     qPrintable(text));
+            qPrintable(text));
         std::exit(1);
     }
 };
 
 // Sums the area of every paint event in the application while counting is on.
-class PaintMeter : public QObject {
+class PaintMeter : public QObject
+{
 public:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
@@ -101,7 +104,7 @@ double percentile(std::vector<double> values, double p)
     return values[static_cast<std::size_t>(p * static_cast<double>(values.size() - 1))];
 }
 
-template <typename T>
+template<typename T>
 T *child(QWidget &window, const QString &name)
 {
     T *found = window.findChild<T *>(name);
@@ -138,9 +141,10 @@ int main(int argc, char **argv)
     auto *statements = child<QPlainTextEdit>(window, QStringLiteral("DDATA"));
     auto *grid = child<DotGrid>(window, QStringLiteral("DOT"));
     meter.grid = grid;
-    std::array<QWidget *, 8> swatches{};
+    std::array<QWidget *, 8> swatches {};
     for (int k = 0; k < 8; ++k)
-        swatches[static_cast<std::size_t>(k)] = child<QWidget>(window, plan::color[static_cast<std::size_t>(k)].objectName());
+        swatches[static_cast<std::size_t>(k)] = child<QWidget>(
+            window, plan::color[static_cast<std::size_t>(k)].objectName());
 
     // MAKE DATA. The start number alternates so that every press changes every text.
     std::vector<double> command, commandAndRepaint;
@@ -161,19 +165,21 @@ int main(int argc, char **argv)
     }
     std::printf("MAKE DATA, %d presses\n", runs);
     std::printf("  command alone        median %.3f ms   90%% %.3f ms\n", median(command),
-                percentile(command, 0.9));
+        percentile(command, 0.9));
     std::printf("  with its repaint     median %.3f ms   90%% %.3f ms\n", median(commandAndRepaint),
-                percentile(commandAndRepaint, 0.9));
+        percentile(commandAndRepaint, 0.9));
 
     // Cell clicks: each one gives a cell a colour it does not have yet, so that every
     // click changes the picture. Picking the colour is not counted.
     std::mt19937 rng(7);
-    std::array<int, 1024> colours{};
+    std::array<int, 1024> colours {};
     std::vector<double> clickTimes;
     long long clickedArea = 0, fewestPixels = LLONG_MAX, mostPixels = 0;
     for (int i = 0; i < runs; ++i) {
         const int cell = static_cast<int>(rng() % 1024);
-        const int colour = (colours[static_cast<std::size_t>(cell)] + 1 + static_cast<int>(rng() % 7)) % 8;
+        const int colour = (colours[static_cast<std::size_t>(cell)] + 1
+                               + static_cast<int>(rng() % 7))
+            % 8;
         QTest::mouseClick(swatches[static_cast<std::size_t>(colour)], Qt::LeftButton, {}, QPoint());
         QCoreApplication::processEvents();
         meter.start();
@@ -189,7 +195,8 @@ int main(int argc, char **argv)
         meter.counting = false;
         // The figure is only meaningful if each click repainted its own cell.
         if (!meter.gridRegion.contains(DotGrid::cellRect(cell))) {
-            std::fprintf(stderr, "window_bench: a click on cell %d did not repaint all of it\n", cell);
+            std::fprintf(
+                stderr, "window_bench: a click on cell %d did not repaint all of it\n", cell);
             return 1;
         }
         clickedArea += meter.area;
@@ -201,11 +208,12 @@ int main(int argc, char **argv)
     const double cellArea = static_cast<double>(cellRect.width()) * cellRect.height();
     const double perClick = static_cast<double>(clickedArea) / runs;
     std::printf("Cell clicks, %d clicks\n", runs);
-    std::printf("  painted per click    %.1f px = %.3f cells of %dx%d px (whole grid %dx%d px = %.0f cells)\n",
-                perClick, perClick / cellArea, cellRect.width(), cellRect.height(), grid->width(),
-                grid->height(), static_cast<double>(grid->width()) * grid->height() / cellArea);
+    std::printf("  painted per click    %.1f px = %.3f cells of %dx%d px (whole grid %dx%d px = "
+                "%.0f cells)\n",
+        perClick, perClick / cellArea, cellRect.width(), cellRect.height(), grid->width(),
+        grid->height(), static_cast<double>(grid->width()) * grid->height() / cellArea);
     std::printf("  fewest, most         %lld px, %lld px\n", fewestPixels, mostPixels);
     std::printf("  press to repaint     median %.3f ms   90%% %.3f ms\n", median(clickTimes),
-                percentile(clickTimes, 0.9));
+        percentile(clickTimes, 0.9));
     return 0;
 }

@@ -22,7 +22,8 @@ void check(bool condition, const char *what)
     }
 }
 
-struct Outcome {
+struct Outcome
+{
     bool ok = true;
     std::vector<std::int16_t> values;
     bool operator==(const Outcome &) const = default;
@@ -33,7 +34,7 @@ struct Outcome {
 Outcome parse(std::string_view text, const std::vector<std::size_t> &cuts)
 {
     dotdata::RecordParser parser;
-    dotdata::Status status = dotdata::Done{};
+    dotdata::Status status = dotdata::Done {};
     std::size_t from = 0;
     for (std::size_t i = 0; i <= cuts.size() && status.ok(); ++i) {
         const std::size_t to = i < cuts.size() ? cuts[i] : text.size();
@@ -44,19 +45,26 @@ Outcome parse(std::string_view text, const std::vector<std::size_t> &cuts)
         status = parser.finish();
     const dotdata::PictureRecords &records = parser.records();
     check(records.count >= 0 && records.count <= kEntries, "record count outside 0..1025");
-    Outcome outcome{status.ok(), {records.values.begin(), records.values.begin() + records.count}};
+    Outcome outcome {status.ok(), {records.values.begin(), records.values.begin() + records.count}};
     for (std::int16_t v : outcome.values)
         check(v >= 0 && v <= 9, "a record value outside 0..9");
     if (!status.ok()) {
-        check(status.error().kind == dotdata::ErrorKind::TooManyRecords, "an unexpected error kind");
+        check(
+            status.error().kind == dotdata::ErrorKind::TooManyRecords, "an unexpected error kind");
         check(!parser.feed("1\r\n").ok() && !parser.finish().ok(), "input taken after a failure");
         check(parser.records().count == records.count, "records changed after a failure");
     }
     return outcome;
 }
 
-bool endsRecord(char c) { return c == ',' || c == '\r' || c == '\n'; }
-std::int16_t valueOf(char c) { return c >= '0' && c <= '9' ? static_cast<std::int16_t>(c - '0') : 0; }
+bool endsRecord(char c)
+{
+    return c == ',' || c == '\r' || c == '\n';
+}
+std::int16_t valueOf(char c)
+{
+    return c >= '0' && c <= '9' ? static_cast<std::int16_t>(c - '0') : 0;
+}
 
 // The record rules, one record at a time, up to one record past the table.
 Outcome expected(std::string_view text)
@@ -95,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string_view text(reinterpret_cast<const char *>(data), size);
     const Outcome whole = parse(text, {});
 
-    const std::size_t cut = size >= 2 ? (data[0] | std::size_t{data[1]} << 8) % (size + 1) : 0;
+    const std::size_t cut = size >= 2 ? (data[0] | std::size_t {data[1]} << 8) % (size + 1) : 0;
     check(parse(text, {0, cut}) == whole, "the records depend on where the input is split");
     std::vector<std::size_t> everyByte;
     for (std::size_t i = 1; i < size; ++i)

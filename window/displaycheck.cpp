@@ -33,8 +33,8 @@ std::string_view requestedPlatform(int argc, char **argv)
 std::string displayProblem(int argc, char **argv)
 {
     const std::string_view platform = requestedPlatform(argc, argv);
-    for (std::string_view name : {"offscreen", "minimal", "vnc", "eglfs", "linuxfb", "minimalegl",
-                                  "vkkhrdisplay"}) {
+    for (std::string_view name :
+        {"offscreen", "minimal", "vnc", "eglfs", "linuxfb", "minimalegl", "vkkhrdisplay"}) {
         if (platform.starts_with(name))
             return {};
     }

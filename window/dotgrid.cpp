@@ -14,7 +14,10 @@ namespace {
 using plan::colX;
 using plan::rowY;
 
-constexpr int pixels(int twips) { return twips / kTwipsPerPixel; }
+constexpr int pixels(int twips)
+{
+    return twips / kTwipsPerPixel;
+}
 
 constexpr int kPitch = pixels(colX(1) - colX(0));
 constexpr int kCellSize = pixels(plan::kCell);
@@ -25,7 +28,7 @@ constexpr int kSecondBlock = pixels(colX(kBlockCells) - colX(0));
 constexpr int kBlockSpan = (kBlockCells - 1) * kPitch + kCellSize;
 
 static_assert(colX(kBlockCells) - colX(0) == rowY(kBlockCells) - rowY(0),
-              "columns and rows share one geometry");
+    "columns and rows share one geometry");
 
 /// Column (or row) of a grid coordinate along one axis.
 std::optional<int> lineAt(int pos)
@@ -41,13 +44,15 @@ std::optional<int> lineAt(int pos)
 }
 
 /// Start of column (or row) i in grid coordinates.
-int lineStart(int i) { return pixels(colX(i) - colX(0)); }
+int lineStart(int i)
+{
+    return pixels(colX(i) - colX(0));
+}
 
 } // namespace
 
 DotGrid::DotGrid(const Picture &picture, QWidget *parent) : PictureBox(parent), m_picture(picture)
-{
-}
+{ }
 
 std::optional<int> DotGrid::cellAt(QPoint pos)
 {

@@ -9,7 +9,8 @@ namespace dotdata::window {
 /// The 32 x 32 cells of the picture as one drawn control. Each cell shows the colour
 /// of the index the picture stores for it, inside a border line it shares with its
 /// neighbours. The grid reports the cell of a click; it changes no cell on its own.
-class DotGrid : public PictureBox {
+class DotGrid : public PictureBox
+{
     Q_OBJECT
 
 public:

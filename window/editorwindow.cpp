@@ -34,25 +34,30 @@ constexpr char kSave[] = QT_TRANSLATE_NOOP("EditorWindow", "保存");
 constexpr char kLoad[] = QT_TRANSLATE_NOOP("EditorWindow", "読込");
 constexpr char kSaveTitle[] = QT_TRANSLATE_NOOP("EditorWindow", "データを保存する");
 constexpr char kLoadTitle[] = QT_TRANSLATE_NOOP("EditorWindow", "開くファイルを選択下さい");
-constexpr char kFilter[] =
-    QT_TRANSLATE_NOOP("EditorWindow", "データ ファイル|*.dat;*.log|すべてのファイル|*.*");
+constexpr char kFilter[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "データ ファイル|*.dat;*.log|すべてのファイル|*.*");
 constexpr char kBadStartNumber[] = QT_TRANSLATE_NOOP("EditorWindow", "開始番号「%1」は%2");
-constexpr char kCannotSave[] = QT_TRANSLATE_NOOP("EditorWindow", "ファイルを保存できません: %1\n%2");
-constexpr char kCannotLoad[] = QT_TRANSLATE_NOOP("EditorWindow", "ファイルを読み込めません: %1\n%2");
+constexpr char kCannotSave[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "ファイルを保存できません: %1\n%2");
+constexpr char kCannotLoad[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "ファイルを読み込めません: %1\n%2");
 constexpr char kNoColor[] = QT_TRANSLATE_NOOP(
     "EditorWindow", "%1 番目のレコードの値 %2 に対応する色がありません (使える値は 0 から 7)。");
 constexpr char kCannotOpen[] = QT_TRANSLATE_NOOP("EditorWindow", "ファイルを開けません。");
-constexpr char kCannotRead[] =
-    QT_TRANSLATE_NOOP("EditorWindow", "ファイルの読み込み中にエラーが発生しました。");
+constexpr char kCannotRead[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "ファイルの読み込み中にエラーが発生しました。");
 constexpr char kCannotWrite[] = QT_TRANSLATE_NOOP("EditorWindow", "ファイルに書き込めません。");
 constexpr char kNotAFile[] = QT_TRANSLATE_NOOP("EditorWindow", "通常のファイルではありません。");
-constexpr char kTooManyRecords[] =
-    QT_TRANSLATE_NOOP("EditorWindow", "レコードが多すぎます (最大 %1 件)。");
-constexpr char kNotANumber[] =
-    QT_TRANSLATE_NOOP("EditorWindow", "数値ではありません。\n数値を入力してください。");
+constexpr char kTooManyRecords[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "レコードが多すぎます (最大 %1 件)。");
+constexpr char kNotANumber[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "数値ではありません。\n数値を入力してください。");
 } // namespace texts
 
-QString text(const char *source) { return QCoreApplication::translate("EditorWindow", source); }
+QString text(const char *source)
+{
+    return QCoreApplication::translate("EditorWindow", source);
+}
 
 // "/" is the root of the main drive here, as "C:\" is on a system with drive letters.
 constexpr char kDialogStartFolder[] = "/";
@@ -93,7 +98,7 @@ std::filesystem::path toPath(const QString &path)
 
 } // namespace
 
-template <typename Control>
+template<typename Control>
 Control *EditorWindow::place(Control *control, const Placement &placement)
 {
     control->setObjectName(placement.objectName());
@@ -171,7 +176,7 @@ void EditorWindow::makeData()
     const Result<RowLines> lines = makeRowLines(m_picture.table(), start.toStdString());
     if (!lines) {
         m_dialogs.showError(this, text(texts::kMakeData),
-                            text(texts::kBadStartNumber).arg(SNUM->text(), reasonText(lines.error())));
+            text(texts::kBadStartNumber).arg(SNUM->text(), reasonText(lines.error())));
         return;
     }
     for (int r = 0; r < kRows; ++r) {
@@ -184,8 +189,8 @@ void EditorWindow::makeData()
     DDATA->setPlainText(QString::fromStdString(joinLines(lines.value())));
 }
 
-std::optional<QString> EditorWindow::chooseFile(FileDialogKind kind, const char *title,
-                                                int filterIndex, std::initializer_list<int> flags)
+std::optional<QString> EditorWindow::chooseFile(
+    FileDialogKind kind, const char *title, int filterIndex, std::initializer_list<int> flags)
 {
     CommonDialog1.title = text(title);
     CommonDialog1.initialDir = QString::fromLatin1(kDialogStartFolder);
@@ -199,31 +204,29 @@ std::optional<QString> EditorWindow::chooseFile(FileDialogKind kind, const char 
 
 void EditorWindow::save()
 {
-    const std::optional<QString> path =
-        chooseFile(FileDialogKind::Save, texts::kSaveTitle, 2,
-                   {DialogFlag::NoChangeDir, DialogFlag::OverwritePrompt, DialogFlag::PathMustExist,
-                    DialogFlag::HideReadOnly});
+    const std::optional<QString> path = chooseFile(FileDialogKind::Save, texts::kSaveTitle, 2,
+        {DialogFlag::NoChangeDir, DialogFlag::OverwritePrompt, DialogFlag::PathMustExist,
+            DialogFlag::HideReadOnly});
     if (!path)
         return;
     const Status written = writePictureFile(toPath(*path), m_picture.table());
     if (!written) {
         m_dialogs.showError(this, text(texts::kSave),
-                            text(texts::kCannotSave)
-                                .arg(QDir::toNativeSeparators(*path), reasonText(written.error())));
+            text(texts::kCannotSave)
+                .arg(QDir::toNativeSeparators(*path), reasonText(written.error())));
     }
 }
 
 void EditorWindow::load()
 {
-    const std::optional<QString> path =
-        chooseFile(FileDialogKind::Open, texts::kLoadTitle, 1,
-                   {DialogFlag::FileMustExist, DialogFlag::PathMustExist, DialogFlag::NoChangeDir,
-                    DialogFlag::HideReadOnly});
+    const std::optional<QString> path = chooseFile(FileDialogKind::Open, texts::kLoadTitle, 1,
+        {DialogFlag::FileMustExist, DialogFlag::PathMustExist, DialogFlag::NoChangeDir,
+            DialogFlag::HideReadOnly});
     if (!path)
         return;
     const auto fail = [&](const QString &reason) {
         m_dialogs.showError(this, text(texts::kLoad),
-                            text(texts::kCannotLoad).arg(QDir::toNativeSeparators(*path), reason));
+            text(texts::kCannotLoad).arg(QDir::toNativeSeparators(*path), reason));
     };
     // The whole file is read and checked before the table changes, so a bad file
     // leaves the picture as it was.

@@ -25,7 +25,8 @@ struct Placement;
 /// The one window, "Form1". It owns the picture; the grid, the preview and the
 /// selected-colour box draw from it, and the window tells them what changed. Controls
 /// carry their plan names as objectName.
-class EditorWindow : public QWidget {
+class EditorWindow : public QWidget
+{
     Q_OBJECT
 
 public:
@@ -35,7 +36,7 @@ public:
 
 private:
     /// Names and places a new control and puts it next in the tab order.
-    template <typename Control>
+    template<typename Control>
     Control *place(Control *control, const Placement &placement);
 
     void selectColor(int index);
@@ -43,8 +44,8 @@ private:
     void makeData();
     /// Sets up the one file dialog, adding the option bits in order, and shows it;
     /// none when the user cancels.
-    std::optional<QString> chooseFile(FileDialogKind kind, const char *title, int filterIndex,
-                                      std::initializer_list<int> flags);
+    std::optional<QString> chooseFile(
+        FileDialogKind kind, const char *title, int filterIndex, std::initializer_list<int> flags);
     void save();
     void load();
 
@@ -52,10 +53,10 @@ private:
     Picture m_picture;
     QWidget *m_lastInTabOrder = nullptr;
 
-    std::array<ColorBox *, kPaletteSize> color{};
+    std::array<ColorBox *, kPaletteSize> color {};
     ColorBox *SELCOL = nullptr;
     DotGrid *DOT = nullptr;
-    std::array<QLineEdit *, kRows> DOTDATA{};
+    std::array<QLineEdit *, kRows> DOTDATA {};
     QPushButton *Command1 = nullptr;
     QLineEdit *SNUM = nullptr;
     QLabel *Label1 = nullptr;

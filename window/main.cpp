@@ -27,7 +27,7 @@ int main(int argc, char **argv)
     // Qt's own texts (dialog buttons, the overwrite question) in the desktop's language.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
     dotdata::window::QtUserDialogs dialogs;

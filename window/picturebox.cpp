@@ -12,7 +12,7 @@ QColor shownColor(int index, const QPalette &palette)
     if (value == kSystemWindowBackground)
         return palette.color(QPalette::Base);
     return QColor(static_cast<int>(value & 0xFFu), static_cast<int>((value >> 8) & 0xFFu),
-                  static_cast<int>((value >> 16) & 0xFFu));
+        static_cast<int>((value >> 16) & 0xFFu));
 }
 
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
@@ -21,9 +21,12 @@ PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
-std::optional<int> PictureBox::targetAt(QPoint) const { return std::nullopt; }
+std::optional<int> PictureBox::targetAt(QPoint) const
+{
+    return std::nullopt;
+}
 
-void PictureBox::clickEvent(int) {}
+void PictureBox::clickEvent(int) { }
 
 void PictureBox::mousePressEvent(QMouseEvent *event)
 {
@@ -43,8 +46,7 @@ void PictureBox::mouseReleaseEvent(QMouseEvent *event)
 
 ColorBox::ColorBox(std::function<int()> index, QWidget *parent)
     : PictureBox(parent), m_index(std::move(index))
-{
-}
+{ }
 
 std::optional<int> ColorBox::targetAt(QPoint pos) const
 {
@@ -60,8 +62,7 @@ void ColorBox::paintEvent(QPaintEvent *)
 
 PreviewBox::PreviewBox(const Picture &picture, QWidget *parent)
     : PictureBox(parent), m_picture(picture)
-{
-}
+{ }
 
 QRect PreviewBox::pixelRect(int cell)
 {

@@ -17,7 +17,8 @@ QColor shownColor(int index, const QPalette &palette);
 /// order, and drawing no focus mark, so gaining or losing focus repaints nothing (the
 /// default would repaint the whole box, all 1024 cells for the grid). It holds the one
 /// click rule of the window: a left-button press and release over the same target.
-class PictureBox : public QWidget {
+class PictureBox : public QWidget
+{
     Q_OBJECT
 
 public:
@@ -30,8 +31,8 @@ protected:
 
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-    void focusInEvent(QFocusEvent *) override {}
-    void focusOutEvent(QFocusEvent *) override {}
+    void focusInEvent(QFocusEvent *) override { }
+    void focusOutEvent(QFocusEvent *) override { }
 
 private:
     std::optional<int> m_pressed;
@@ -39,7 +40,8 @@ private:
 
 /// A box showing one palette colour inside a one-pixel border: a swatch its own, the
 /// selected-colour box the picture's selected one. It reports clicks.
-class ColorBox : public PictureBox {
+class ColorBox : public PictureBox
+{
     Q_OBJECT
 
 public:
@@ -59,7 +61,8 @@ private:
 
 /// The 1:1 preview: a black drawing area with picture column c, row r at pixel
 /// (20 + c, 20 + r), drawn from the picture's table.
-class PreviewBox : public PictureBox {
+class PreviewBox : public PictureBox
+{
     Q_OBJECT
 
 public:

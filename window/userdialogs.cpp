@@ -16,13 +16,14 @@ QStringList qtNameFilters(const QString &filter)
             if (pattern == QLatin1String("*.*"))
                 pattern = QStringLiteral("*");
         }
-        filters << parts[i] + QLatin1String(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        filters << parts[i] + QLatin1String(" (") + patterns.join(QLatin1Char(' '))
+                + QLatin1Char(')');
     }
     return filters;
 }
 
-std::optional<QString> QtUserDialogs::chooseFile(QWidget *parent, FileDialogKind kind,
-                                                 const FileDialogSettings &settings)
+std::optional<QString> QtUserDialogs::chooseFile(
+    QWidget *parent, FileDialogKind kind, const FileDialogSettings &settings)
 {
     QFileDialog dialog(parent, settings.title, settings.initialDir);
     const bool save = kind == FileDialogKind::Save;

@@ -11,8 +11,14 @@ namespace dotdata {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 std::string_view trimBlanks(std::string_view text)
 {
@@ -85,7 +91,8 @@ std::size_t writeNumberImage(char *out, double value)
     char *const digits = p;
     p = std::to_chars(p, out + kMaxImage, magnitude, std::chars_format::general, 15).ptr;
     if (p - digits > 1 && digits[0] == '0' && digits[1] == '.') {
-        std::memmove(digits, digits + 1, static_cast<std::size_t>(p - digits - 1)); // ".5", not "0.5"
+        std::memmove(
+            digits, digits + 1, static_cast<std::size_t>(p - digits - 1)); // ".5", not "0.5"
         --p;
     }
     for (char *c = digits; c != p; ++c) {

@@ -3,10 +3,10 @@
 #include "dotdata/datatext.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <climits>
 #include <system_error>
 
 #include <fcntl.h>
@@ -17,7 +17,10 @@ namespace dotdata {
 
 namespace {
 
-std::string osReason(int error) { return std::generic_category().message(error); }
+std::string osReason(int error)
+{
+    return std::generic_category().message(error);
+}
 
 Error fileError(ErrorKind kind, const char *what, const std::filesystem::path &path, int error)
 {
@@ -26,7 +29,8 @@ Error fileError(ErrorKind kind, const char *what, const std::filesystem::path &p
 
 Error tooManyRecords()
 {
-    return {ErrorKind::TooManyRecords, "the file has more than " + std::to_string(kEntries) + " records"};
+    return {ErrorKind::TooManyRecords,
+        "the file has more than " + std::to_string(kEntries) + " records"};
 }
 
 Error notAFile(const char *what, const std::filesystem::path &path)
@@ -65,9 +69,10 @@ bool writeAll(int fd, std::string_view data)
     return true;
 }
 
-class FileDescriptor {
+class FileDescriptor
+{
 public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    explicit FileDescriptor(int fd) : m_fd(fd) { }
     ~FileDescriptor()
     {
         if (m_fd >= 0)
@@ -112,7 +117,8 @@ Status writePictureFile(const std::filesystem::path &path, const Picture::Table 
 
     // A rename would replace anything, so the old target is checked first: only a
     // regular file that may be written is replaced.
-    struct stat old {};
+    struct stat old
+    { };
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists) {
         if (S_ISDIR(old.st_mode))
@@ -171,7 +177,7 @@ Status writePictureFile(const std::filesystem::path &path, const Picture::Table 
         ::fsync(dir);
         ::close(dir);
     }
-    return Done{};
+    return Done {};
 }
 
 void PictureRecords::applyTo(Picture &picture) const
@@ -191,7 +197,10 @@ void RecordParser::push(std::int16_t value)
 
 namespace {
 
-bool endsRecord(char c) { return c == ',' || c == '\r' || c == '\n'; }
+bool endsRecord(char c)
+{
+    return c == ',' || c == '\r' || c == '\n';
+}
 
 // Whether any byte of word equals b (the classic zero-byte test on word ^ b...b).
 constexpr bool hasByte(std::uint64_t word, unsigned char b)
@@ -288,7 +297,7 @@ Status RecordParser::feed(std::string_view chunk)
             break; // handled above
         }
     }
-    return Done{};
+    return Done {};
 }
 
 Status RecordParser::finish()
@@ -298,7 +307,7 @@ Status RecordParser::finish()
     if (m_recordBegun)
         push(m_value);
     m_state = State::RecordStart;
-    return Done{};
+    return Done {};
 }
 
 Result<PictureRecords> readPictureFile(const std::filesystem::path &path)
@@ -308,7 +317,8 @@ Result<PictureRecords> readPictureFile(const std::filesystem::path &path)
     if (fd < 0)
         return fileError(ErrorKind::CannotOpen, "cannot open", path, errno);
     FileDescriptor file(fd);
-    struct stat info {};
+    struct stat info
+    { };
     if (::fstat(file.get(), &info) != 0)
         return fileError(ErrorKind::CannotOpen, "cannot open", path, errno);
     if (S_ISDIR(info.st_mode))
@@ -328,10 +338,10 @@ Result<PictureRecords> readPictureFile(const std::filesystem::path &path)
         if (n == 0)
             break;
         if (Status fed = parser.feed({buffer, static_cast<std::size_t>(n)}); !fed)
-            return Error{fed.error().kind, path.string() + ": " + fed.error().message};
+            return Error {fed.error().kind, path.string() + ": " + fed.error().message};
     }
     if (Status done = parser.finish(); !done)
-        return Error{done.error().kind, path.string() + ": " + done.error().message};
+        return Error {done.error().kind, path.string() + ": " + done.error().message};
     return parser.records();
 }
 

@@ -20,7 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
+class TempFolder
+{
 public:
     TempFolder()
     {
@@ -71,17 +72,20 @@ std::string records(int count, char digit = '1')
 
 Picture::Table patternTable()
 {
-    Picture::Table table{};
+    Picture::Table table {};
     for (int i = 0; i < kEntries; ++i)
         table[static_cast<std::size_t>(i)] = static_cast<std::int16_t>((i * 7 + i / 32) % 10);
     return table;
 }
 
-std::vector<int> values(const PictureRecords &r) { return {r.values.begin(), r.values.begin() + r.count}; }
+std::vector<int> values(const PictureRecords &r)
+{
+    return {r.values.begin(), r.values.begin() + r.count};
+}
 
 // Runs a check in a child process: permission checks need a user other than root, and
 // a file size limit must not outlive the check. The child prints the error message.
-template <typename Check>
+template<typename Check>
 void expectInChild(Check check, const char *messagePattern)
 {
     EXPECT_EXIT(
@@ -131,12 +135,14 @@ TEST(PictureFileWriter, ReplacesTheFileKeepingItsPermissionsAndFollowsLinks)
     ASSERT_TRUE(writePictureFile(folder / longest, table)) << "the longest name a folder takes";
 
     EXPECT_EQ(readBytes(folder / "picture.dat"), pictureFileText(table));
-    struct stat info {};
+    struct stat info
+    { };
     ASSERT_EQ(::stat((folder / "picture.dat").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
     EXPECT_TRUE(fs::is_symlink(folder / "link.dat"));
     EXPECT_EQ(readBytes(folder / "real" / "target.dat"), pictureFileText(table));
-    EXPECT_EQ(folder.names(), (std::vector<std::string>{"link.dat", longest, "picture.dat", "real"}));
+    EXPECT_EQ(
+        folder.names(), (std::vector<std::string> {"link.dat", longest, "picture.dat", "real"}));
 }
 
 TEST(PictureFileWriter, OnlyARegularFileIsReplacedAndAFailureNamesThePathAndTheReason)
@@ -145,7 +151,8 @@ TEST(PictureFileWriter, OnlyARegularFileIsReplacedAndAFailureNamesThePathAndTheR
     fs::create_directory(folder / "sub");
     ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
     fs::create_symlink("loop", folder / "loop");
-    struct Case {
+    struct Case
+    {
         fs::path path;
         ErrorKind kind;
         const char *reason;
@@ -157,13 +164,14 @@ TEST(PictureFileWriter, OnlyARegularFileIsReplacedAndAFailureNamesThePathAndTheR
         {folder / "missing" / "p.dat", ErrorKind::CannotOpen, "No such file"},
     };
     for (const Case &c : cases) {
-        const Status s = writePictureFile(c.path, Picture::Table{});
+        const Status s = writePictureFile(c.path, Picture::Table {});
         ASSERT_FALSE(s) << c.path;
         EXPECT_EQ(s.error().kind, c.kind) << c.path;
-        EXPECT_NE(s.error().message.find(c.path.parent_path().string()), std::string::npos) << s.error().message;
+        EXPECT_NE(s.error().message.find(c.path.parent_path().string()), std::string::npos)
+            << s.error().message;
         EXPECT_NE(s.error().message.find(c.reason), std::string::npos) << s.error().message;
     }
-    EXPECT_EQ(folder.names(), (std::vector<std::string>{"fifo", "loop", "sub"}));
+    EXPECT_EQ(folder.names(), (std::vector<std::string> {"fifo", "loop", "sub"}));
     EXPECT_TRUE(fs::is_fifo(folder / "fifo"));
     EXPECT_TRUE(fs::is_empty(folder / "sub"));
 }
@@ -180,7 +188,7 @@ TEST(PictureFileWriterDeathTest, AFailedSaveKeepsTheOldFileAndLeavesNoTemporaryF
     expectInChild(
         [&]() -> std::optional<Error> {
             dropRoot();
-            const Status s = writePictureFile(path, Picture::Table{});
+            const Status s = writePictureFile(path, Picture::Table {});
             return s ? std::nullopt : std::optional(s.error());
         },
         "cannot replace .*Permission denied");
@@ -190,7 +198,7 @@ TEST(PictureFileWriterDeathTest, AFailedSaveKeepsTheOldFileAndLeavesNoTemporaryF
     expectInChild(
         [&]() -> std::optional<Error> {
             dropRoot();
-            const Status s = writePictureFile(path, Picture::Table{});
+            const Status s = writePictureFile(path, Picture::Table {});
             return s ? std::nullopt : std::optional(s.error());
         },
         "cannot create .*Permission denied");
@@ -200,20 +208,21 @@ TEST(PictureFileWriterDeathTest, AFailedSaveKeepsTheOldFileAndLeavesNoTemporaryF
     expectInChild(
         [&]() -> std::optional<Error> {
             std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{100, 100};
+            const rlimit limit {100, 100};
             ::setrlimit(RLIMIT_FSIZE, &limit);
-            const Status s = writePictureFile(path, Picture::Table{});
+            const Status s = writePictureFile(path, Picture::Table {});
             return s ? std::nullopt : std::optional(s.error());
         },
         "cannot write .*File too large");
 
     EXPECT_EQ(readBytes(path), "old contents");
-    EXPECT_EQ(folder.names(), std::vector<std::string>{"picture.dat"});
+    EXPECT_EQ(folder.names(), std::vector<std::string> {"picture.dat"});
 }
 
 TEST(RecordParser, RecordRules)
 {
-    struct Case {
+    struct Case
+    {
         const char *name;
         std::string text;
         std::vector<int> values;
@@ -287,7 +296,7 @@ TEST(RecordParser, LongRecordsEndAtTheirFirstCommaOrLineEnd)
         }
     }
     ASSERT_LE(expected.size(), static_cast<std::size_t>(kEntries));
-    for (std::size_t chunk : {text.size(), std::size_t{3}, std::size_t{13}}) {
+    for (std::size_t chunk : {text.size(), std::size_t {3}, std::size_t {13}}) {
         RecordParser parser;
         for (std::size_t at = 0; at < text.size(); at += chunk)
             ASSERT_TRUE(parser.feed(std::string_view(text).substr(at, chunk)));
@@ -319,12 +328,13 @@ TEST(PictureFileReader, RecordsFillEntriesFromZeroAndLeaveTheRestUntouched)
     const Picture::Table pattern = patternTable();
     ASSERT_TRUE(writePictureFile(folder / "round.dat", pattern));
 
-    struct Case {
+    struct Case
+    {
         std::string file, text;
         int count;
     };
-    const Case cases[] = {{"round.dat", "", kCells}, {"empty", "", 0}, {"ten", records(10, '3'), 10},
-                          {"full", records(1025, '3'), 1025}};
+    const Case cases[] = {{"round.dat", "", kCells}, {"empty", "", 0},
+        {"ten", records(10, '3'), 10}, {"full", records(1025, '3'), 1025}};
     for (const Case &c : cases) {
         if (c.file != "round.dat")
             writeBytes(folder / c.file, c.text);
@@ -349,7 +359,8 @@ TEST(PictureFileReader, FailuresNameThePathAndTheReason)
     writeBytes(folder / "many.dat", records(1026));
     ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
 
-    struct Case {
+    struct Case
+    {
         fs::path path;
         ErrorKind kind;
         const char *reason;
@@ -364,7 +375,8 @@ TEST(PictureFileReader, FailuresNameThePathAndTheReason)
         const Result<PictureRecords> read = readPictureFile(c.path);
         ASSERT_FALSE(read) << c.path;
         EXPECT_EQ(read.error().kind, c.kind) << c.path;
-        EXPECT_NE(read.error().message.find(c.path.string()), std::string::npos) << read.error().message;
+        EXPECT_NE(read.error().message.find(c.path.string()), std::string::npos)
+            << read.error().message;
         EXPECT_NE(read.error().message.find(c.reason), std::string::npos) << read.error().message;
     }
 }
@@ -391,7 +403,7 @@ TEST(PictureFileReader, ALongLineWithoutLineEndIsOneRecord)
     writeBytes(folder / "long.dat", "7" + std::string(3 * 1024 * 1024, 'x'));
     const Result<PictureRecords> read = readPictureFile(folder / "long.dat");
     ASSERT_TRUE(read);
-    EXPECT_EQ(values(read.value()), std::vector<int>{7});
+    EXPECT_EQ(values(read.value()), std::vector<int> {7});
 }
 
 } // namespace

@@ -17,17 +17,23 @@ using namespace Qt::StringLiterals;
 
 /// Answers the file chooser with queued paths (a cancel when none is left) and
 /// records every dialog it was shown and every message as "title: text".
-struct FakeDialogs : UserDialogs {
-    std::optional<QString> chooseFile(QWidget *, FileDialogKind kind, const FileDialogSettings &settings) override
+struct FakeDialogs : UserDialogs
+{
+    std::optional<QString> chooseFile(
+        QWidget *, FileDialogKind kind, const FileDialogSettings &settings) override
     {
         dialogs.push_back({kind, settings});
         return answers.isEmpty() ? std::nullopt : std::optional(answers.takeFirst());
     }
-    void showError(QWidget *, const QString &title, const QString &t) override { messages << title + u": "_s + t; }
+    void showError(QWidget *, const QString &title, const QString &t) override
+    {
+        messages << title + u": "_s + t;
+    }
     /// Whether exactly one message was shown, with this title and naming `part`.
     bool oneMessage(const QString &title, const QString &part) const
     {
-        return messages.size() == 1 && messages[0].startsWith(title + u": "_s) && messages[0].contains(part);
+        return messages.size() == 1 && messages[0].startsWith(title + u": "_s)
+            && messages[0].contains(part);
     }
 
     QStringList answers;
@@ -36,34 +42,60 @@ struct FakeDialogs : UserDialogs {
 };
 
 /// The window with its own fake dialogs.
-struct Editor : FakeDialogs, EditorWindow {
-    Editor() : EditorWindow(static_cast<FakeDialogs &>(*this)) {}
+struct Editor : FakeDialogs, EditorWindow
+{
+    Editor() : EditorWindow(static_cast<FakeDialogs &>(*this)) { }
 };
 
-template <typename T = QWidget>
-T *control(const QWidget &w, const QString &name) { return w.findChild<T *>(name, Qt::FindDirectChildrenOnly); }
-inline DotGrid *grid(const QWidget &w) { return control<DotGrid>(w, u"DOT"_s); }
-inline QLineEdit *field(const QWidget &w, const QString &name) { return control<QLineEdit>(w, name); }
+template<typename T = QWidget>
+T *control(const QWidget &w, const QString &name)
+{
+    return w.findChild<T *>(name, Qt::FindDirectChildrenOnly);
+}
+inline DotGrid *grid(const QWidget &w)
+{
+    return control<DotGrid>(w, u"DOT"_s);
+}
+inline QLineEdit *field(const QWidget &w, const QString &name)
+{
+    return control<QLineEdit>(w, name);
+}
 
-inline void click(QWidget *widget, QPoint at = {5, 5}) { QTest::mouseClick(widget, Qt::LeftButton, {}, at); }
-inline void clickSwatch(const QWidget &w, int k) { click(control(w, u"color%1"_s.arg(k))); }
-inline void clickCell(const QWidget &w, int cell) { click(grid(w), DotGrid::cellRect(cell).center()); }
-inline void press(const QWidget &w, const QString &button) { click(control(w, button)); }
+inline void click(QWidget *widget, QPoint at = {5, 5})
+{
+    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+}
+inline void clickSwatch(const QWidget &w, int k)
+{
+    click(control(w, u"color%1"_s.arg(k)));
+}
+inline void clickCell(const QWidget &w, int cell)
+{
+    click(grid(w), DotGrid::cellRect(cell).center());
+}
+inline void press(const QWidget &w, const QString &button)
+{
+    click(control(w, button));
+}
 
 /// What a widget's paint code draws at a point.
-inline QColor shownAt(QWidget *widget, QPoint at = {20, 20}) { return widget->grab().toImage().pixelColor(at); }
+inline QColor shownAt(QWidget *widget, QPoint at = {20, 20})
+{
+    return widget->grab().toImage().pixelColor(at);
+}
 
 /// Palette index k as the window shows it; 7 is the theme's text-entry background.
 inline QColor paletteShown(const QWidget &w, int k)
 {
-    static const QColor fixed[] = {{0, 0, 0},   {0, 0, 255},   {255, 0, 0},  {192, 64, 0},
-                                   {0, 128, 0}, {0, 255, 255}, {255, 255, 0}};
+    static const QColor fixed[] = {{0, 0, 0}, {0, 0, 255}, {255, 0, 0}, {192, 64, 0}, {0, 128, 0},
+        {0, 255, 255}, {255, 255, 0}};
     return k == 7 ? w.palette().color(QPalette::Base) : fixed[k];
 }
 
 /// The table and what the grid and the preview show of it; by default the start-up picture.
-struct Shown {
-    Picture::Table table{};
+struct Shown
+{
+    Picture::Table table {};
     std::vector<QColor> cells = std::vector<QColor>(kCells, QColor(Qt::black));
     QImage preview = QImage(97, 97, QImage::Format_RGB32);
 
@@ -87,7 +119,7 @@ struct Shown {
 /// Blue, red, brown and green in the four corner cells.
 inline void paintCorners(const QWidget &w)
 {
-    for (auto [k, cell] : {std::pair{1, 0}, {2, 31}, {3, 992}, {4, 1023}}) {
+    for (auto [k, cell] : {std::pair {1, 0}, {2, 31}, {3, 992}, {4, 1023}}) {
         clickSwatch(w, k);
         clickCell(w, cell);
     }

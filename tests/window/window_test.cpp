@@ -15,7 +15,8 @@ using namespace dotdata::window::test;
 namespace {
 
 /// Collects the region of every paint event a widget receives.
-struct PaintRecorder : QObject {
+struct PaintRecorder : QObject
+{
     explicit PaintRecorder(QWidget *widget) { widget->installEventFilter(this); }
     bool eventFilter(QObject *, QEvent *event) override
     {
@@ -26,7 +27,10 @@ struct PaintRecorder : QObject {
     QRegion painted;
 };
 
-QPoint centre(int cell) { return DotGrid::cellRect(cell).center(); }
+QPoint centre(int cell)
+{
+    return DotGrid::cellRect(cell).center();
+}
 
 QStringList rowFields(const QWidget &w)
 {
@@ -35,7 +39,10 @@ QStringList rowFields(const QWidget &w)
         lines << field(w, u"DOTDATA%1"_s.arg(r))->text();
     return lines;
 }
-QPlainTextEdit *readout(const QWidget &w) { return control<QPlainTextEdit>(w, u"DDATA"_s); }
+QPlainTextEdit *readout(const QWidget &w)
+{
+    return control<QPlainTextEdit>(w, u"DDATA"_s);
+}
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -52,7 +59,8 @@ const QString kFilter = u"データ ファイル|*.dat;*.log|すべてのファ�
 
 } // namespace
 
-class WindowTest : public QObject {
+class WindowTest : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -73,7 +81,11 @@ private Q_SLOTS:
 void WindowTest::geometry()
 {
     // Left, top, width and height in twips, 15 to the pixel.
-    const struct { const char *name; int left, top, width, height; } plan[] = {
+    const struct
+    {
+        const char *name;
+        int left, top, width, height;
+    } plan[] = {
         {"DOT", 240, 120, 11655, 11655}, // cell 0's top-left to cell 1023's bottom-right
         {"SELCOL", 240, 11760, 615, 615},
         {"color0", 240, 12600, 615, 615},
@@ -96,7 +108,8 @@ void WindowTest::geometry()
     QCOMPARE(w.maximumSize(), QSize(1506, 921));
     for (const auto &p : plan) {
         const QWidget *c = control(w, QString::fromLatin1(p.name));
-        QVERIFY2(c && c->geometry() == QRect(p.left / 15, p.top / 15, p.width / 15, p.height / 15), p.name);
+        QVERIFY2(c && c->geometry() == QRect(p.left / 15, p.top / 15, p.width / 15, p.height / 15),
+            p.name);
     }
 }
 
@@ -105,11 +118,13 @@ void WindowTest::cells()
     Editor w;
     const QPoint origin = grid(w)->pos();
     // 25 px at a 24 px pitch, by the top-left corner in twips; the gaps follow cells 15 and 511.
-    for (auto [cell, x, y] : {std::tuple{0, 240, 120}, {16, 6120, 120}, {512, 240, 6000}, {1023, 11520, 11400}})
+    for (auto [cell, x, y] :
+        {std::tuple {0, 240, 120}, {16, 6120, 120}, {512, 240, 6000}, {1023, 11520, 11400}})
         QCOMPARE(DotGrid::cellRect(cell).translated(origin), QRect(x / 15, y / 15, 25, 25));
     // Window points: a shared border pixel belongs to the later cell; the gaps to none.
-    for (auto [x, y, cell] : {std::tuple{16, 8, 0}, {40, 20, 1}, {20, 32, 32}, {400, 20, 15}, {401, 20, -1},
-                              {407, 20, -1}, {408, 20, 16}, {20, 395, -1}, {792, 784, 1023}, {793, 784, -1}})
+    for (auto [x, y, cell] :
+        {std::tuple {16, 8, 0}, {40, 20, 1}, {20, 32, 32}, {400, 20, 15}, {401, 20, -1},
+            {407, 20, -1}, {408, 20, 16}, {20, 395, -1}, {792, 784, 1023}, {793, 784, -1}})
         QCOMPARE(DotGrid::cellAt(QPoint(x, y) - origin).value_or(-1), cell);
 }
 
@@ -127,10 +142,11 @@ void WindowTest::tabOrder()
     for (int r = 0; r < 32; ++r)
         expected << u"DOTDATA%1"_s.arg(r);
     // Tab passes over the label and wraps after the last control.
-    expected << u"Command1"_s << u"SNUM"_s << u"DDATA"_s << u"PREV"_s << u"Command2"_s << u"Command3"_s << u"color0"_s;
+    expected << u"Command1"_s << u"SNUM"_s << u"DDATA"_s << u"PREV"_s << u"Command2"_s
+             << u"Command3"_s << u"color0"_s;
 
     control(w, u"color0"_s)->setFocus(Qt::TabFocusReason);
-    QStringList visited{QApplication::focusWidget()->objectName()};
+    QStringList visited {QApplication::focusWidget()->objectName()};
     while (visited.size() < expected.size()) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         visited << QApplication::focusWidget()->objectName();
@@ -147,8 +163,13 @@ void WindowTest::startUp()
     for (int k = 0; k < 8; ++k)
         QCOMPARE(shownAt(control(w, u"color%1"_s.arg(k))), paletteShown(w, k));
     const std::pair<const char *, QString> texts[] = {
-        {"Command1", u"MAKE DATA"_s}, {"Command2", u"保存"_s}, {"Command3", u"読込"_s},
-        {"Label1", u"Start Number"_s}, {"SNUM", u"5000"_s}, {"DOTDATA0", {}}, {"DOTDATA31", {}},
+        {"Command1", u"MAKE DATA"_s},
+        {"Command2", u"保存"_s},
+        {"Command3", u"読込"_s},
+        {"Label1", u"Start Number"_s},
+        {"SNUM", u"5000"_s},
+        {"DOTDATA0", {}},
+        {"DOTDATA31", {}},
     };
     for (const auto &[name, text] : texts)
         QCOMPARE(control(w, QString::fromLatin1(name))->property("text").toString(), text);
@@ -166,8 +187,10 @@ void WindowTest::mouse_data()
     QTest::newRow("cell 0") << 2 << centre(0) << centre(0) << Qt::LeftButton << 0;
     QTest::newRow("cell 31") << 3 << centre(31) << centre(31) << Qt::LeftButton << 31;
     QTest::newRow("cell 32") << 5 << centre(32) << centre(32) << Qt::LeftButton << 32;
-    QTest::newRow("cell 1023, system colour") << 7 << centre(1023) << centre(1023) << Qt::LeftButton << 1023;
-    QTest::newRow("gap between the blocks") << 2 << QPoint(388, 10) << QPoint(388, 10) << Qt::LeftButton << -1;
+    QTest::newRow("cell 1023, system colour")
+        << 7 << centre(1023) << centre(1023) << Qt::LeftButton << 1023;
+    QTest::newRow("gap between the blocks")
+        << 2 << QPoint(388, 10) << QPoint(388, 10) << Qt::LeftButton << -1;
     QTest::newRow("drag to the next cell") << 2 << centre(5) << centre(6) << Qt::LeftButton << -1;
     QTest::newRow("right button") << 2 << centre(5) << centre(5) << Qt::RightButton << -1;
 }
@@ -209,7 +232,8 @@ void WindowTest::clickRepaintsOnlyTheCellAndItsPixel()
 
     PaintRecorder cells(grid(w)), preview(control(w, u"PREV"_s)), selected(control(w, u"SELCOL"_s));
     clickCell(w, 33);
-    QVERIFY(QTest::qWaitFor([&] { return !cells.painted.isEmpty() && !preview.painted.isEmpty(); }));
+    QVERIFY(
+        QTest::qWaitFor([&] { return !cells.painted.isEmpty() && !preview.painted.isEmpty(); }));
     QApplication::processEvents();
     QCOMPARE(cells.painted, QRegion(DotGrid::cellRect(33)));
     QCOMPARE(preview.painted, QRegion(21, 21, 1, 1));
@@ -254,7 +278,8 @@ void WindowTest::makeData()
 void WindowTest::dialogSettingsAccumulate()
 {
     // S save, L load, each dialog cancelled; the option bits of each dialog.
-    const std::pair<QString, QList<int>> runs[] = {{u"SL"_s, {0x80E, 0x180E}}, {u"LS"_s, {0x180C, 0x180E}}};
+    const std::pair<QString, QList<int>> runs[] = {
+        {u"SL"_s, {0x80E, 0x180E}}, {u"LS"_s, {0x180C, 0x180E}}};
     for (const auto &[commands, flags] : runs) {
         Editor w;
         paintCorners(w);
@@ -278,7 +303,7 @@ void WindowTest::dialogSettingsAccumulate()
         QVERIFY(Shown(w) == before);
     }
     // The file chooser gets the filter as Qt name filters, "*.*" being every file.
-    const QStringList qtFilters{u"データ ファイル (*.dat *.log)"_s, u"すべてのファイル (*)"_s};
+    const QStringList qtFilters {u"データ ファイル (*.dat *.log)"_s, u"すべてのファイル (*)"_s};
     QCOMPARE(qtNameFilters(kFilter), qtFilters);
 }
 
@@ -303,7 +328,7 @@ void WindowTest::saveAndLoad()
     QVERIFY2(w.oneMessage(u"保存"_s, folder), qPrintable(w.messages.join(u'|')));
     QCOMPARE(readFile(folder + u"/kept.dat"_s), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList({u"folder.dat"_s, u"絵.dat"_s}));
+        QStringList({u"folder.dat"_s, u"絵.dat"_s}));
 
     // The load undoes what was painted since the save, in the preview too.
     clickSwatch(w, 6);
@@ -317,7 +342,7 @@ void WindowTest::saveAndLoad()
 void WindowTest::load_data()
 {
     QTest::addColumn<QByteArray>("content"); // null: no file at all
-    QTest::addColumn<QString>("reason");     // empty: the file loads
+    QTest::addColumn<QString>("reason"); // empty: the file loads
     const QByteArray twos = QByteArray(" 2 \r\n").repeated(1023);
     QTest::newRow("missing file") << QByteArray() << u"ファイルを開けません。"_s;
     QTest::newRow("1026 records") << twos + " 2 \r\n 2 \r\n 2 \r\n" << u"レコードが多すぎます"_s;
@@ -346,8 +371,9 @@ void WindowTest::load()
     w.answers = {path};
     press(w, u"Command3"_s);
     QVERIFY(Shown(w) == expected);
-    QVERIFY2(loads ? w.messages.isEmpty() : w.oneMessage(u"読込"_s, path) && w.messages[0].contains(reason),
-             qPrintable(w.messages.join(u'|')));
+    QVERIFY2(loads ? w.messages.isEmpty()
+                   : w.oneMessage(u"読込"_s, path) && w.messages[0].contains(reason),
+        qPrintable(w.messages.join(u'|')));
 }
 
 QTEST_MAIN(WindowTest)

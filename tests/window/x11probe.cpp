@@ -14,23 +14,29 @@
 int main(int argc, char **argv)
 {
     const std::string command = argc >= 3 ? argv[1] : "";
-    Display *display = command == "close" || (command == "expect" && argc >= 5) ? XOpenDisplay(nullptr) : nullptr;
+    Display *display = command == "close" || (command == "expect" && argc >= 5)
+        ? XOpenDisplay(nullptr)
+        : nullptr;
     if (!display) {
-        std::fputs("usage (with DISPLAY set): x11probe expect WINDOW SECONDS X,Y=RRGGBB... | close WINDOW\n", stderr);
+        std::fputs("usage (with DISPLAY set): x11probe expect WINDOW SECONDS X,Y=RRGGBB... | close "
+                   "WINDOW\n",
+            stderr);
         return 2;
     }
     // Reading a window that is not mapped yet fails: that is a pixel not shown yet.
     XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
     const Window window = std::strtoul(argv[2], nullptr, 0);
     if (command == "close") {
-        XEvent event{};
-        event.xclient = {ClientMessage, 0, False, display, window, XInternAtom(display, "WM_PROTOCOLS", False), 32, {}};
+        XEvent event {};
+        event.xclient = {ClientMessage, 0, False, display, window,
+            XInternAtom(display, "WM_PROTOCOLS", False), 32, {}};
         event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
         XSendEvent(display, window, False, NoEventMask, &event);
         XCloseDisplay(display); // sends the event
         return 0;
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(argv[3]));
+    const auto deadline = std::chrono::steady_clock::now()
+        + std::chrono::seconds(std::atoi(argv[3]));
     for (std::string differences;; differences.clear()) {
         for (int i = 4; i < argc; ++i) {
             int x = 0, y = 0;

@@ -42,7 +42,10 @@ inline void expects(bool condition)
 
 /// Whether a table value has a palette colour. Painting stores only 0..7, but a loaded
 /// file can put 8 or 9 into the table.
-constexpr bool hasPaletteColor(int value) { return value >= 0 && value < kPaletteSize; }
+constexpr bool hasPaletteColor(int value)
+{
+    return value >= 0 && value < kPaletteSize;
+}
 
 /// The colour value of palette index 0..7.
 inline ColorValue paletteColor(int index)
@@ -51,14 +54,24 @@ inline ColorValue paletteColor(int index)
     return kPalette[static_cast<std::size_t>(index)];
 }
 
-constexpr int rowOf(int cell) { return cell / kColumns; }
-constexpr int columnOf(int cell) { return cell % kColumns; }
-constexpr int cellIndex(int row, int column) { return row * kColumns + column; }
+constexpr int rowOf(int cell)
+{
+    return cell / kColumns;
+}
+constexpr int columnOf(int cell)
+{
+    return cell % kColumns;
+}
+constexpr int cellIndex(int row, int column)
+{
+    return row * kColumns + column;
+}
 
 /// The picture: the colour-index table `iDot` (entries 0..1024) and the selected
 /// palette index `iColor`. Indexes are contracts: a cell 0..1023, an entry 0..1024, a
 /// palette index 0..7.
-class Picture {
+class Picture
+{
 public:
     using Table = std::array<std::int16_t, kEntries>;
 
@@ -93,7 +106,7 @@ public:
     const Table &table() const { return iDot; }
 
 private:
-    Table iDot{};
+    Table iDot {};
     std::int16_t iColor = 0;
 };
 

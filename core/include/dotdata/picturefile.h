@@ -21,8 +21,9 @@ std::string pictureFileText(const Picture::Table &table);
 Status writePictureFile(const std::filesystem::path &path, const Picture::Table &table);
 
 /// Records read from a picture file, in file order; at most kEntries of them.
-struct PictureRecords {
-    std::array<std::int16_t, kEntries> values{};
+struct PictureRecords
+{
+    std::array<std::int16_t, kEntries> values {};
     int count = 0;
 
     /// Stores the records into entries 0..count-1; later entries keep their values.
@@ -35,7 +36,8 @@ struct PictureRecords {
 /// with a double quote runs to the next double quote (an unterminated one to the end
 /// of the input). Only a record's first character counts: a digit gives its value,
 /// anything else 0.
-class RecordParser {
+class RecordParser
+{
 public:
     /// Feeds more text. Fails with TooManyRecords as soon as a record past entry 1024
     /// begins; after a failure the parser takes no more input.

@@ -8,16 +8,17 @@ namespace dotdata {
 
 /// What went wrong, for a caller that wants to react differently to each.
 enum class ErrorKind {
-    CannotOpen,      ///< a file could not be opened or created
-    CannotRead,      ///< reading an opened file failed
-    CannotWrite,     ///< writing, syncing or replacing a file failed
-    NotAFile,        ///< the path names a pipe, a device or the like, not a regular file
-    TooManyRecords,  ///< a picture file holds more records than the table has entries
-    NotANumber,      ///< a start number that is not a finite decimal number
+    CannotOpen, ///< a file could not be opened or created
+    CannotRead, ///< reading an opened file failed
+    CannotWrite, ///< writing, syncing or replacing a file failed
+    NotAFile, ///< the path names a pipe, a device or the like, not a regular file
+    TooManyRecords, ///< a picture file holds more records than the table has entries
+    NotANumber, ///< a start number that is not a finite decimal number
 };
 
 /// A failure: its kind and a sentence a person can read (names the path or value).
-struct Error {
+struct Error
+{
     ErrorKind kind;
     std::string message;
     /// The operating system's error number (errno) when it reported the failure, else 0;
@@ -26,11 +27,12 @@ struct Error {
 };
 
 /// Either a value or an Error. Every fallible function of the core returns one.
-template <typename T>
-class [[nodiscard]] Result {
+template<typename T>
+class [[nodiscard]] Result
+{
 public:
-    Result(T value) : m_state(std::move(value)) {}
-    Result(Error error) : m_state(std::move(error)) {}
+    Result(T value) : m_state(std::move(value)) { }
+    Result(Error error) : m_state(std::move(error)) { }
 
     bool ok() const { return std::holds_alternative<T>(m_state); }
     explicit operator bool() const { return ok(); }
@@ -48,7 +50,8 @@ private:
 };
 
 /// The result of an operation that yields nothing but may fail.
-struct Done {};
+struct Done
+{ };
 using Status = Result<Done>;
 
 } // namespace dotdata
