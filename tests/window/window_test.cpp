@@ -1,47 +1,113 @@
-// The window through its controls: the layout and the start-up state, painting with
-// the mouse, MAKE DATA, and save and load through a fake file chooser.
+// The window through its controls: the layout, painting with the mouse, MAKE DATA,
+// and save and load through a fake file chooser.
 
-#include "support.h"
+#include "dotgrid.h"
+#include "editorwindow.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QPaintEvent>
-#include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTest>
+
+#include <vector>
 
 using namespace dotdata;
 using namespace dotdata::window;
-using namespace dotdata::window::test;
+using namespace Qt::StringLiterals;
 
 namespace {
-
-/// Collects the region of every paint event a widget receives.
-struct PaintRecorder : QObject
-{
-    explicit PaintRecorder(QWidget *widget) { widget->installEventFilter(this); }
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            painted += static_cast<QPaintEvent *>(event)->region();
-        return false;
-    }
-    QRegion painted;
-};
 
 QPoint centre(int cell)
 {
     return DotGrid::cellRect(cell).center();
 }
 
-QStringList rowFields(const QWidget &w)
+/// Answers the file chooser with queued paths (a cancel when none is left) and
+/// records every dialog it was shown and every message as "title: text".
+struct FakeDialogs : UserDialogs
 {
-    QStringList lines;
-    for (int r = 0; r < 32; ++r)
-        lines << field(w, u"DOTDATA%1"_s.arg(r))->text();
-    return lines;
-}
-QPlainTextEdit *readout(const QWidget &w)
+    std::optional<QString> chooseFile(
+        QWidget *, FileDialogKind kind, const FileDialogSettings &settings) override
+    {
+        dialogs.push_back({kind, settings});
+        return answers.isEmpty() ? std::nullopt : std::optional(answers.takeFirst());
+    }
+    void showError(QWidget *, const QString &title, const QString &text) override
+    {
+        messages << title + u": "_s + text;
+    }
+
+    QStringList answers;
+    std::vector<std::pair<FileDialogKind, FileDialogSettings>> dialogs;
+    QStringList messages;
+};
+
+/// The window with its fake dialogs, and short ways to reach and click its controls.
+struct Editor
 {
-    return control<QPlainTextEdit>(w, u"DDATA"_s);
+    FakeDialogs fake;
+    EditorWindow w {fake};
+
+    QWidget *control(const QString &name) const { return w.findChild<QWidget *>(name); }
+    DotGrid *grid() const { return static_cast<DotGrid *>(control(u"DOT"_s)); }
+    void press(const QString &name) const
+    {
+        QTest::mouseClick(control(name), Qt::LeftButton, {}, {5, 5});
+    }
+    void clickCell(int cell) const { QTest::mouseClick(grid(), Qt::LeftButton, {}, centre(cell)); }
+    QString readout() const { return control(u"DDATA"_s)->property("plainText").toString(); }
+    QStringList rowFields() const
+    {
+        QStringList lines;
+        for (int r = 0; r < 32; ++r)
+            lines << control(u"DOTDATA%1"_s.arg(r))->property("text").toString();
+        return lines;
+    }
+    /// Blue, red, brown and green in the four corner cells.
+    void paintCorners() const
+    {
+        for (auto [k, cell] : {std::pair {1, 0}, {2, 31}, {3, 992}, {4, 1023}}) {
+            press(u"color%1"_s.arg(k));
+            clickCell(cell);
+        }
+    }
+    /// Palette index k as the window shows it; 7 is the theme's text-entry background.
+    QColor shown(int k) const
+    {
+        static const QColor fixed[] = {{0, 0, 0}, {0, 0, 255}, {255, 0, 0}, {192, 64, 0},
+            {0, 128, 0}, {0, 255, 255}, {255, 255, 0}};
+        return k == 7 ? w.palette().color(QPalette::Base) : fixed[k];
+    }
+};
+
+/// The table and what the grid and the preview show of it; by default the start-up picture.
+struct Shown
+{
+    Picture::Table table {};
+    std::vector<QColor> cells = std::vector<QColor>(kCells, QColor(Qt::black));
+    QImage preview = QImage(97, 97, QImage::Format_RGB32);
+
+    Shown() { preview.fill(Qt::black); }
+    explicit Shown(const Editor &e) : table(e.w.picture().table())
+    {
+        const QImage image = e.grid()->grab().toImage();
+        for (int n = 0; n < kCells; ++n)
+            cells[std::size_t(n)] = image.pixelColor(DotGrid::cellRect(n).center());
+        preview = e.control(u"PREV"_s)->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    void paint(int cell, int index, QColor colour)
+    {
+        table[std::size_t(cell)] = std::int16_t(index);
+        cells[std::size_t(cell)] = colour;
+        preview.setPixelColor(20 + cell % 32, 20 + cell / 32, colour);
+    }
+    bool operator==(const Shown &) const = default;
+};
+
+QColor shownAt(QWidget *widget)
+{
+    return widget->grab().toImage().pixelColor(20, 20);
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)
@@ -49,13 +115,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-const QString kFilter = u"データ ファイル|*.dat;*.log|すべてのファイル|*.*"_s;
 
 } // namespace
 
@@ -64,60 +123,32 @@ class WindowTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void geometry();
-    void cells();
+    void layout();
     void tabOrder();
-    void startUp();
     void mouse_data();
     void mouse();
     void clickRepaintsOnlyTheCellAndItsPixel();
     void makeData();
-    void dialogSettingsAccumulate();
+    void dialogs();
     void saveAndLoad();
     void load_data();
     void load();
 };
 
-void WindowTest::geometry()
+void WindowTest::layout()
 {
-    // Left, top, width and height in twips, 15 to the pixel.
-    const struct
-    {
-        const char *name;
-        int left, top, width, height;
-    } plan[] = {
-        {"DOT", 240, 120, 11655, 11655}, // cell 0's top-left to cell 1023's bottom-right
-        {"SELCOL", 240, 11760, 615, 615},
-        {"color0", 240, 12600, 615, 615},
-        {"color7", 4440, 12600, 615, 615},
-        {"DOTDATA0", 12000, 120, 4215, 375},
-        {"DOTDATA15", 12000, 5520, 4215, 375},
-        {"DOTDATA16", 12000, 6000, 4215, 375},
-        {"DOTDATA31", 12000, 11400, 4215, 375},
-        {"Command1", 12000, 12000, 1695, 615},
-        {"SNUM", 14040, 12000, 2295, 375},
-        {"Label1", 14280, 12480, 1935, 375},
-        {"DDATA", 16560, 120, 5655, 10095},
-        {"PREV", 16680, 10440, 1455, 1455},
-        {"Command2", 19080, 10560, 2055, 495},
-        {"Command3", 19080, 11400, 2055, 495},
-    };
-    Editor w;
-    QCOMPARE(w.windowTitle(), u"Form1"_s);
-    QCOMPARE(w.minimumSize(), QSize(1506, 921));
-    QCOMPARE(w.maximumSize(), QSize(1506, 921));
-    for (const auto &p : plan) {
-        const QWidget *c = control(w, QString::fromLatin1(p.name));
-        QVERIFY2(c && c->geometry() == QRect(p.left / 15, p.top / 15, p.width / 15, p.height / 15),
-            p.name);
+    Editor e;
+    QCOMPARE(e.w.size(), QSize(1506, 921));
+    // Twips to pixels, and the gap after row 15: left, top, width, height in twips.
+    for (auto [name, x, y, width, height] :
+        {std::tuple {"DOT", 240, 120, 11655, 11655}, {"DOTDATA16", 12000, 6000, 4215, 375},
+            {"color7", 4440, 12600, 615, 615}, {"PREV", 16680, 10440, 1455, 1455}}) {
+        QCOMPARE(e.control(QString::fromLatin1(name))->geometry(),
+            QRect(x / 15, y / 15, width / 15, height / 15));
     }
-}
-
-void WindowTest::cells()
-{
-    Editor w;
-    const QPoint origin = grid(w)->pos();
-    // 25 px at a 24 px pitch, by the top-left corner in twips; the gaps follow cells 15 and 511.
+    // Cells by the top-left corner in twips: 25 px at a 24 px pitch, the gaps after
+    // cells 15 and 511.
+    const QPoint origin = e.grid()->pos();
     for (auto [cell, x, y] :
         {std::tuple {0, 240, 120}, {16, 6120, 120}, {512, 240, 6000}, {1023, 11520, 11400}})
         QCOMPARE(DotGrid::cellRect(cell).translated(origin), QRect(x / 15, y / 15, 25, 25));
@@ -130,10 +161,10 @@ void WindowTest::cells()
 
 void WindowTest::tabOrder()
 {
-    Editor w;
-    w.show();
-    QApplication::setActiveWindow(&w);
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    Editor e;
+    e.w.show();
+    QApplication::setActiveWindow(&e.w);
+    QVERIFY(QTest::qWaitForWindowActive(&e.w));
 
     QStringList expected;
     for (int k = 0; k < 8; ++k)
@@ -142,38 +173,14 @@ void WindowTest::tabOrder()
     for (int r = 0; r < 32; ++r)
         expected << u"DOTDATA%1"_s.arg(r);
     // Tab passes over the label and wraps after the last control.
-    expected << u"Command1"_s << u"SNUM"_s << u"DDATA"_s << u"PREV"_s << u"Command2"_s
-             << u"Command3"_s << u"color0"_s;
-
-    control(w, u"color0"_s)->setFocus(Qt::TabFocusReason);
-    QStringList visited {QApplication::focusWidget()->objectName()};
+    expected += u"Command1 SNUM DDATA PREV Command2 Command3 color0"_s.split(u' ');
+    e.control(u"color0"_s)->setFocus(Qt::TabFocusReason);
+    QStringList visited {u"color0"_s};
     while (visited.size() < expected.size()) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         visited << QApplication::focusWidget()->objectName();
     }
     QCOMPARE(visited, expected);
-}
-
-void WindowTest::startUp()
-{
-    Editor w;
-    QVERIFY(Shown(w) == Shown()); // every cell 0 and black, the preview black
-    QCOMPARE(w.picture().selectedColor(), 0);
-    QCOMPARE(shownAt(control(w, u"SELCOL"_s)), QColor(Qt::black));
-    for (int k = 0; k < 8; ++k)
-        QCOMPARE(shownAt(control(w, u"color%1"_s.arg(k))), paletteShown(w, k));
-    const std::pair<const char *, QString> texts[] = {
-        {"Command1", u"MAKE DATA"_s},
-        {"Command2", u"保存"_s},
-        {"Command3", u"読込"_s},
-        {"Label1", u"Start Number"_s},
-        {"SNUM", u"5000"_s},
-        {"DOTDATA0", {}},
-        {"DOTDATA31", {}},
-    };
-    for (const auto &[name, text] : texts)
-        QCOMPARE(control(w, QString::fromLatin1(name))->property("text").toString(), text);
-    QCOMPARE(control<QPlainTextEdit>(w, u"DDATA"_s)->toPlainText(), QString());
 }
 
 void WindowTest::mouse_data()
@@ -189,9 +196,8 @@ void WindowTest::mouse_data()
     QTest::newRow("cell 32") << 5 << centre(32) << centre(32) << Qt::LeftButton << 32;
     QTest::newRow("cell 1023, system colour")
         << 7 << centre(1023) << centre(1023) << Qt::LeftButton << 1023;
-    QTest::newRow("gap between the blocks")
-        << 2 << QPoint(388, 10) << QPoint(388, 10) << Qt::LeftButton << -1;
-    QTest::newRow("drag to the next cell") << 2 << centre(5) << centre(6) << Qt::LeftButton << -1;
+    QTest::newRow("gap") << 2 << QPoint(388, 10) << QPoint(388, 10) << Qt::LeftButton << -1;
+    QTest::newRow("drag") << 2 << centre(5) << centre(6) << Qt::LeftButton << -1;
     QTest::newRow("right button") << 2 << centre(5) << centre(5) << Qt::RightButton << -1;
 }
 
@@ -202,36 +208,51 @@ void WindowTest::mouse()
     QFETCH(QPoint, releaseAt);
     QFETCH(Qt::MouseButton, button);
     QFETCH(int, painted);
-    Editor w;
-    clickSwatch(w, swatch);
-    QTest::mousePress(grid(w), button, {}, pressAt);
-    QTest::mouseMove(grid(w), releaseAt);
-    QTest::mouseRelease(grid(w), button, {}, releaseAt);
+    Editor e;
+    QCOMPARE(shownAt(e.control(u"SELCOL"_s)), QColor(Qt::black));
+    QVERIFY(Shown(e) == Shown()); // the start-up picture: every cell 0 and black
+    e.press(u"color%1"_s.arg(swatch));
+    QTest::mousePress(e.grid(), button, {}, pressAt);
+    QTest::mouseMove(e.grid(), releaseAt);
+    QTest::mouseRelease(e.grid(), button, {}, releaseAt);
 
-    QCOMPARE(w.picture().selectedColor(), swatch);
+    QCOMPARE(e.w.picture().selectedColor(), swatch);
     // Then once more under another theme: only the system colour follows it.
-    for (const QColor base : {w.palette().color(QPalette::Base), QColor(30, 40, 50)}) {
-        QPalette palette = w.palette();
+    for (const QColor base : {e.w.palette().color(QPalette::Base), QColor(30, 40, 50)}) {
+        QPalette palette = e.w.palette();
         palette.setColor(QPalette::Base, base);
-        w.setPalette(palette);
-        QCOMPARE(shownAt(control(w, u"SELCOL"_s)), paletteShown(w, swatch));
+        e.w.setPalette(palette);
+        QCOMPARE(shownAt(e.control(u"color%1"_s.arg(swatch))), e.shown(swatch));
+        QCOMPARE(shownAt(e.control(u"SELCOL"_s)), e.shown(swatch));
         Shown expected;
         if (painted >= 0)
-            expected.paint(painted, swatch, paletteShown(w, swatch));
-        QVERIFY(Shown(w) == expected);
+            expected.paint(painted, swatch, e.shown(swatch));
+        QVERIFY(Shown(e) == expected);
     }
 }
 
 void WindowTest::clickRepaintsOnlyTheCellAndItsPixel()
 {
-    Editor w;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    clickSwatch(w, 2);
+    /// Collects the region of every paint event a widget receives.
+    struct PaintRecorder : QObject
+    {
+        explicit PaintRecorder(QWidget *widget) { widget->installEventFilter(this); }
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                painted += static_cast<QPaintEvent *>(event)->region();
+            return false;
+        }
+        QRegion painted;
+    };
+    Editor e;
+    e.w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&e.w));
+    e.press(u"color2"_s);
     QApplication::processEvents();
 
-    PaintRecorder cells(grid(w)), preview(control(w, u"PREV"_s)), selected(control(w, u"SELCOL"_s));
-    clickCell(w, 33);
+    PaintRecorder cells(e.grid()), preview(e.control(u"PREV"_s)), selected(e.control(u"SELCOL"_s));
+    e.clickCell(33);
     QVERIFY(
         QTest::qWaitFor([&] { return !cells.painted.isEmpty() && !preview.painted.isEmpty(); }));
     QApplication::processEvents();
@@ -242,101 +263,89 @@ void WindowTest::clickRepaintsOnlyTheCellAndItsPixel()
 
 void WindowTest::makeData()
 {
-    Editor w;
+    Editor e;
     const QString zeros(30, u'0');
-    paintCorners(w);
-    press(w, u"Command1"_s);
-    QCOMPARE(rowFields(w)[0], u" 5000 DATA 1"_s + zeros + u'2');
-    QCOMPARE(rowFields(w)[31], u" 5310 DATA 3"_s + zeros + u'4');
-
-    // The palette over row 0, another start number, and edits that the next click writes over.
-    for (int c = 0; c < 32; ++c) {
-        clickSwatch(w, c % 8);
-        clickCell(w, c);
-    }
-    field(w, u"SNUM"_s)->setText(u"０"_s); // full-width, as an input method types it
-    field(w, u"DOTDATA0"_s)->setText(u"edited"_s);
-    readout(w)->setPlainText(u"edited"_s);
-    press(w, u"Command1"_s);
-    QCOMPARE(rowFields(w)[0], u" 0 DATA 01234567012345670123456701234567"_s);
-    QCOMPARE(rowFields(w)[31], u" 310 DATA 3"_s + zeros + u'4');
+    e.paintCorners();
+    e.press(u"Command1"_s);
+    QCOMPARE(e.rowFields()[0], u" 5000 DATA 1"_s + zeros + u'2');
+    QCOMPARE(e.rowFields()[31], u" 5310 DATA 3"_s + zeros + u'4');
     // Each statement follows a line end, so the first line is empty.
-    const QString text = readout(w)->toPlainText();
-    QCOMPARE(text, u'\n' + rowFields(w).join(u'\n'));
-    QCOMPARE(w.messages, QStringList());
+    QCOMPARE(e.readout(), u'\n' + e.rowFields().join(u'\n'));
+
+    // Another start number, and edits that the next click writes over.
+    auto *start = static_cast<QLineEdit *>(e.control(u"SNUM"_s));
+    start->setText(u"０"_s); // full-width, as an input method types it
+    static_cast<QLineEdit *>(e.control(u"DOTDATA31"_s))->setText(u"edited"_s);
+    e.press(u"Command1"_s);
+    QCOMPARE(e.rowFields()[31], u" 310 DATA 3"_s + zeros + u'4');
+    QCOMPARE(e.fake.messages, QStringList());
 
     // A start number that is no number changes no field.
-    const QStringList lines = rowFields(w);
-    clickCell(w, 40);
-    field(w, u"SNUM"_s)->setText(u"12x"_s);
-    press(w, u"Command1"_s);
-    QVERIFY2(w.oneMessage(u"MAKE DATA"_s, u"「12x」"_s), qPrintable(w.messages.join(u'|')));
-    QCOMPARE(rowFields(w), lines);
-    QCOMPARE(readout(w)->toPlainText(), text);
+    const QStringList lines = e.rowFields();
+    const QString text = e.readout();
+    e.clickCell(40);
+    start->setText(u"12x"_s);
+    e.press(u"Command1"_s);
+    QCOMPARE(e.fake.messages,
+        QStringList(u"MAKE DATA: 開始番号「12x」は数値ではありません。\n"
+                    u"数値を入力してください。"_s));
+    QCOMPARE(e.rowFields(), lines);
+    QCOMPARE(e.readout(), text);
 }
 
-void WindowTest::dialogSettingsAccumulate()
+void WindowTest::dialogs()
 {
-    // S save, L load, each dialog cancelled; the option bits of each dialog.
-    const std::pair<QString, QList<int>> runs[] = {
-        {u"SL"_s, {0x80E, 0x180E}}, {u"LS"_s, {0x180C, 0x180E}}};
-    for (const auto &[commands, flags] : runs) {
-        Editor w;
-        paintCorners(w);
-        const Shown before(w);
-        QList<int> seen;
-        for (QChar command : commands) {
-            const bool save = command == u'S';
-            press(w, save ? u"Command2"_s : u"Command3"_s);
-            QCOMPARE(w.dialogs.size(), std::size_t(seen.size() + 1));
-            const auto &[kind, settings] = w.dialogs.back();
-            QCOMPARE(kind, save ? FileDialogKind::Save : FileDialogKind::Open);
-            QCOMPARE(settings.title, save ? u"データを保存する"_s : u"開くファイルを選択下さい"_s);
-            QCOMPARE(settings.initialDir, u"/"_s);
-            QCOMPARE(settings.filter, kFilter);
-            QCOMPARE(settings.filterIndex, save ? 2 : 1);
-            seen << settings.flags;
-        }
-        QCOMPARE(seen, flags);
-        // A cancel ends the command quietly.
-        QCOMPARE(w.messages, QStringList());
-        QVERIFY(Shown(w) == before);
-    }
-    // The file chooser gets the filter as Qt name filters, "*.*" being every file.
-    const QStringList qtFilters {u"データ ファイル (*.dat *.log)"_s, u"すべてのファイル (*)"_s};
-    QCOMPARE(qtNameFilters(kFilter), qtFilters);
+    // Each dialog cancelled: the command ends quietly and changes nothing.
+    Editor e;
+    e.paintCorners();
+    const Shown before(e);
+    e.press(u"Command2"_s);
+    e.press(u"Command3"_s);
+    QCOMPARE(e.fake.messages, QStringList());
+    QVERIFY(Shown(e) == before);
+
+    QCOMPARE(e.fake.dialogs.size(), 2u);
+    const auto &[saveKind, save] = e.fake.dialogs[0];
+    const auto &[openKind, open] = e.fake.dialogs[1];
+    QCOMPARE(saveKind, FileDialogKind::Save);
+    QCOMPARE(openKind, FileDialogKind::Open);
+    QCOMPARE(save.title, u"データを保存する"_s);
+    QCOMPARE(open.title, u"開くファイルを選択下さい"_s);
+    QCOMPARE(save.initialDir, u"/"_s);
+    QCOMPARE(save.filter, open.filter);
+    QCOMPARE(qtNameFilters(open.filter),
+        QStringList({u"データ ファイル (*.dat *.log)"_s, u"すべてのファイル (*)"_s}));
+    QCOMPARE(save.filterIndex, 2);
+    QCOMPARE(open.filterIndex, 1);
+    QVERIFY(save.flags & DialogFlag::OverwritePrompt);
+    QVERIFY(open.flags & DialogFlag::FileMustExist);
 }
 
 void WindowTest::saveAndLoad()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"絵.dat"_s);
-    // A folder cannot be replaced by a file: the save fails and the folder keeps its file.
-    const QString folder = dir.filePath(u"folder.dat"_s);
+    // A folder cannot be replaced by a file: the save fails and names it.
     QVERIFY(QDir(dir.path()).mkdir(u"folder.dat"_s));
-    const QByteArray old = QByteArray(" 5 \r\n").repeated(1024);
-    writeFile(folder + u"/kept.dat"_s, old);
-    Editor w;
-    paintCorners(w);
-    const Shown saved(w);
+    Editor e;
+    e.paintCorners();
+    const Shown saved(e);
 
-    w.answers = {path, folder, path};
-    press(w, u"Command2"_s);
-    QCOMPARE(w.messages, QStringList());
-    QCOMPARE(readFile(path).size(), 5120);
-    press(w, u"Command2"_s);
-    QVERIFY2(w.oneMessage(u"保存"_s, folder), qPrintable(w.messages.join(u'|')));
-    QCOMPARE(readFile(folder + u"/kept.dat"_s), old);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-        QStringList({u"folder.dat"_s, u"絵.dat"_s}));
+    e.fake.answers = {path, dir.filePath(u"folder.dat"_s), path};
+    e.press(u"Command2"_s);
+    QCOMPARE(e.fake.messages, QStringList());
+    QCOMPARE(QFileInfo(path).size(), 5120);
+    e.press(u"Command2"_s);
+    QCOMPARE(e.fake.messages.size(), 1);
+    QVERIFY(e.fake.messages[0].startsWith(
+        u"保存: ファイルを保存できません: "_s + dir.filePath(u"folder.dat"_s)));
 
     // The load undoes what was painted since the save, in the preview too.
-    clickSwatch(w, 6);
-    clickCell(w, 0);
-    clickCell(w, 500);
-    press(w, u"Command3"_s);
-    QCOMPARE(w.messages.size(), 1);
-    QVERIFY(Shown(w) == saved);
+    e.press(u"color6"_s);
+    e.clickCell(0);
+    e.clickCell(500);
+    e.press(u"Command3"_s);
+    QVERIFY(Shown(e) == saved);
 }
 
 void WindowTest::load_data()
@@ -361,19 +370,23 @@ void WindowTest::load()
     const QString path = dir.filePath(u"絵.dat"_s);
     if (!content.isNull())
         writeFile(path, content);
-    Editor w;
-    paintCorners(w);
-    Shown expected(w);
+    Editor e;
+    e.paintCorners();
+    Shown expected(e);
     for (int n = 0; loads && n < kCells; ++n)
-        expected.paint(n, 2, paletteShown(w, 2));
+        expected.paint(n, 2, e.shown(2));
     expected.table[kCells] = loads ? 9 : 0;
 
-    w.answers = {path};
-    press(w, u"Command3"_s);
-    QVERIFY(Shown(w) == expected);
-    QVERIFY2(loads ? w.messages.isEmpty()
-                   : w.oneMessage(u"読込"_s, path) && w.messages[0].contains(reason),
-        qPrintable(w.messages.join(u'|')));
+    e.fake.answers = {path};
+    e.press(u"Command3"_s);
+    QVERIFY(Shown(e) == expected);
+    if (loads)
+        QCOMPARE(e.fake.messages, QStringList());
+    else
+        QVERIFY2(e.fake.messages.size() == 1
+                && e.fake.messages[0].startsWith(u"読込: ファイルを読み込めません: "_s + path)
+                && e.fake.messages[0].contains(reason),
+            qPrintable(e.fake.messages.join(u'|')));
 }
 
 QTEST_MAIN(WindowTest)
