@@ -3,21 +3,19 @@
 #include "dotgrid.h"
 #include "layout.h"
 #include "picturebox.h"
+#include "pictureio.h"
 
 #include "dotdata/datatext.h"
 #include "dotdata/picturefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include <algorithm>
 #include <cstring>
-#include <filesystem>
 
 namespace dotdata::window {
 
@@ -43,6 +41,21 @@ constexpr char kCannotLoad[] = QT_TRANSLATE_NOOP(
     "EditorWindow", "ファイルを読み込めません: %1\n%2");
 constexpr char kNoColor[] = QT_TRANSLATE_NOOP(
     "EditorWindow", "%1 番目のレコードの値 %2 に対応する色がありません (使える値は 0 から 7)。");
+constexpr char kBinaryData[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "画像でも文字でもないバイナリ データです。");
+constexpr char kTooFewDataLines[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "DATA 行が %1 行しかありません (32 行必要です)。");
+constexpr char kTooManyDataLines[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "%1 行目は 33 行目の DATA 行です (32 行までです)。");
+constexpr char kDataLineLength[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "%1 行目の DATA の数字が %2 桁です (32 桁必要です)。");
+constexpr char kDataDigit[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "%1 行目の DATA の数字 %2 に対応する色がありません (使える数字は 0 から 7)。");
+constexpr char kNotAnImage[] = QT_TRANSLATE_NOOP("EditorWindow", "画像を読み込めません。");
+constexpr char kImageSize[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "画像の大きさが %1 × %2 です (32 × 32 でなければなりません)。");
+constexpr char kImageBlock[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "%1 列 %2 行のブロックが一色ではありません。");
 constexpr char kCannotOpen[] = QT_TRANSLATE_NOOP("EditorWindow", "ファイルを開けません。");
 constexpr char kCannotRead[] = QT_TRANSLATE_NOOP(
     "EditorWindow", "ファイルの読み込み中にエラーが発生しました。");
@@ -64,6 +77,7 @@ constexpr char kDialogStartFolder[] = "/";
 
 QString reasonText(const Error &error)
 {
+    const auto &n = error.numbers;
     QString reason;
     switch (error.kind) {
     case ErrorKind::CannotOpen:
@@ -84,16 +98,36 @@ QString reasonText(const Error &error)
     case ErrorKind::NotANumber:
         reason = text(texts::kNotANumber);
         break;
+    case ErrorKind::BinaryData:
+        reason = text(texts::kBinaryData);
+        break;
+    case ErrorKind::DataLineCount:
+        reason = n[1] == 0 ? text(texts::kTooFewDataLines).arg(n[0])
+                           : text(texts::kTooManyDataLines).arg(n[1]);
+        break;
+    case ErrorKind::DataLineLength:
+        reason = text(texts::kDataLineLength).arg(n[0]).arg(n[1]);
+        break;
+    case ErrorKind::DataDigit:
+        reason = text(texts::kDataDigit).arg(n[0]).arg(n[1]);
+        break;
+    case ErrorKind::NoColor:
+        reason = text(texts::kNoColor).arg(n[0]).arg(n[1]);
+        break;
+    case ErrorKind::NotAnImage:
+        reason = text(texts::kNotAnImage);
+        break;
+    case ErrorKind::ImageSize:
+        reason = text(texts::kImageSize).arg(n[0]).arg(n[1]);
+        break;
+    case ErrorKind::ImageBlock:
+        reason = text(texts::kImageBlock).arg(n[0]).arg(n[1]);
+        break;
     }
     // The system's own wording of its reason follows the user's language setting.
     if (error.systemError != 0)
         reason += QLatin1Char('\n') + QString::fromLocal8Bit(std::strerror(error.systemError));
     return reason;
-}
-
-std::filesystem::path toPath(const QString &path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
 } // namespace
@@ -224,25 +258,21 @@ void EditorWindow::load()
             DialogFlag::HideReadOnly});
     if (!path)
         return;
-    const auto fail = [&](const QString &reason) {
-        m_dialogs.showError(this, text(texts::kLoad),
-            text(texts::kCannotLoad).arg(QDir::toNativeSeparators(*path), reason));
-    };
+    loadFile(*path);
+}
+
+void EditorWindow::loadFile(const QString &path, int scale)
+{
     // The whole file is read and checked before the table changes, so a bad file
     // leaves the picture as it was.
-    const Result<PictureRecords> records = readPictureFile(toPath(*path));
+    const Result<PictureRecords> records = readPicture(path, scale);
     if (!records) {
-        fail(reasonText(records.error()));
+        m_dialogs.showError(this, text(texts::kLoad),
+            text(texts::kCannotLoad)
+                .arg(QDir::toNativeSeparators(path), reasonText(records.error())));
         return;
     }
-    const PictureRecords &read = records.value();
-    const auto cellValues = read.values.begin() + std::min(read.count, kCells);
-    const auto noColor = std::find_if_not(read.values.begin(), cellValues, hasPaletteColor);
-    if (noColor != cellValues) {
-        fail(text(texts::kNoColor).arg(noColor - read.values.begin() + 1).arg(*noColor));
-        return;
-    }
-    read.applyTo(m_picture);
+    records.value().applyTo(m_picture);
     DOT->update();
     PREV->update();
 }

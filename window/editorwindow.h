@@ -34,6 +34,10 @@ public:
 
     const Picture &picture() const { return m_picture; }
 
+    /// Loads a picture file, DATA text or image as the load command does (an image may
+    /// be scaled by a whole factor); a failure is shown and changes nothing.
+    void loadFile(const QString &path, int scale = 1);
+
 private:
     /// Names and places a new control and puts it next in the tab order.
     template<typename Control>

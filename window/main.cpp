@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "displaycheck.h"
 #include "editorwindow.h"
 #include "userdialogs.h"
@@ -10,17 +11,44 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <variant>
+
+using namespace dotdata::window;
+
+namespace {
+
+/// Parses the arguments; on a usage error says so and ends the program with status 2.
+Command commandOrExit(const QStringList &arguments)
+{
+    auto parsed = parseCommandLine(arguments);
+    if (const QString *error = std::get_if<QString>(&parsed)) {
+        std::fprintf(stderr, "dotdata: %s\n%sTry 'dotdata --help' for more.\n", qPrintable(*error),
+            qPrintable(usage()));
+        std::exit(2);
+    }
+    return std::get<Command>(parsed);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
-    if (const std::string problem = dotdata::window::displayProblem(argc, argv); !problem.empty()) {
+    QCoreApplication::setApplicationName(QStringLiteral("dotdata"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(DOTDATA_VERSION));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const Command command = commandOrExit(withoutQtOptions(arguments));
+    // Only the editor starts an application object: nothing else needs a window system,
+    // a font or a plugin.
+    if (command.mode != Command::Mode::Editor)
+        return runCommand(command);
+
+    if (const std::string problem = displayProblem(argc, argv); !problem.empty()) {
         std::fprintf(stderr, "dotdata: %s\n", problem.c_str());
         return EXIT_FAILURE;
     }
-
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("dotdata"));
-    QApplication::setApplicationVersion(QStringLiteral(DOTDATA_VERSION));
     // The desktop entry's name: on Wayland the compositor takes the window icon from it.
     QApplication::setDesktopFileName(QStringLiteral("dotdata"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("dotdata")));
@@ -30,8 +58,10 @@ int main(int argc, char **argv)
             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
-    dotdata::window::QtUserDialogs dialogs;
-    dotdata::window::EditorWindow window(dialogs);
+    QtUserDialogs dialogs;
+    EditorWindow window(dialogs);
     window.show();
+    if (!command.file.isEmpty())
+        window.loadFile(command.file, command.scale);
     return QApplication::exec();
 }

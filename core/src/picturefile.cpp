@@ -109,6 +109,11 @@ std::string pictureFileText(const Picture::Table &table)
 
 Status writePictureFile(const std::filesystem::path &path, const Picture::Table &table)
 {
+    return writeFileAtomically(path, pictureFileText(table));
+}
+
+Status writeFileAtomically(const std::filesystem::path &path, std::string_view bytes)
+{
     const Result<std::filesystem::path> resolved = resolveLinks(path);
     if (!resolved)
         return resolved.error();
@@ -162,7 +167,7 @@ Status writePictureFile(const std::filesystem::path &path, const Picture::Table 
     if (::fchmod(file.get(), mode) != 0)
         return fail("cannot write", errno);
 
-    if (!writeAll(file.get(), pictureFileText(table)))
+    if (!writeAll(file.get(), bytes))
         return fail("cannot write", errno);
     if (::fsync(file.get()) != 0)
         return fail("cannot write", errno);

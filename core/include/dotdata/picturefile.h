@@ -20,6 +20,9 @@ std::string pictureFileText(const Picture::Table &table);
 /// intact. A symbolic link as target has the file it points to replaced.
 Status writePictureFile(const std::filesystem::path &path, const Picture::Table &table);
 
+/// Writes any file the way a picture file is written.
+Status writeFileAtomically(const std::filesystem::path &path, std::string_view bytes);
+
 /// Records read from a picture file, in file order; at most kEntries of them.
 struct PictureRecords
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <utility>
 #include <variant>
@@ -14,6 +15,14 @@ enum class ErrorKind {
     NotAFile, ///< the path names a pipe, a device or the like, not a regular file
     TooManyRecords, ///< a picture file holds more records than the table has entries
     NotANumber, ///< a start number that is not a finite decimal number
+    BinaryData, ///< a file with a NUL byte that is no image: no text at all
+    DataLineCount, ///< DATA text without exactly 32 DATA lines (numbers: found, 33rd line)
+    DataLineLength, ///< a DATA line without 32 digits (numbers: line, digits)
+    DataDigit, ///< a DATA line with a digit 8 or 9 (numbers: line, digit)
+    NoColor, ///< a cell's record without a palette colour (numbers: record, value)
+    NotAnImage, ///< an image that cannot be decoded
+    ImageSize, ///< an image of another size than the picture's (numbers: width, height)
+    ImageBlock, ///< a scaled image whose block is not one colour (numbers: column, row)
 };
 
 /// A failure: its kind and a sentence a person can read (names the path or value).
@@ -24,6 +33,9 @@ struct Error
     /// The operating system's error number (errno) when it reported the failure, else 0;
     /// lets a window word the reason in the user's language.
     int systemError = 0;
+    /// The numbers the message names (a line, a size, a value), in its order, for a
+    /// caller that words the reason itself.
+    std::array<long long, 2> numbers {};
 };
 
 /// Either a value or an Error. Every fallible function of the core returns one.

@@ -1,0 +1,154 @@
+#include "dotdata/input.h"
+
+#include "dotdata/datatext.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+
+namespace dotdata {
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+std::string_view trimBlanks(std::string_view text)
+{
+    const auto first = std::find_if_not(text.begin(), text.end(), isBlank);
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
+    return first < last ? std::string_view(first, last) : std::string_view();
+}
+
+/// Calls visit(line number from 1, line) for each line, split at CR LF, LF or CR, until
+/// visit returns false.
+template<typename Visit>
+void forEachLine(std::string_view text, Visit visit)
+{
+    for (long long number = 1; !text.empty(); ++number) {
+        const std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
+        if (!visit(number, text.substr(0, end)))
+            return;
+        const bool crLf = text.substr(end, 2) == "\r\n";
+        text.remove_prefix(std::min(text.size(), end + (crLf ? 2 : 1)));
+    }
+}
+
+/// The digits of a DATA line, "<line number> DATA <digits>", or none for another line.
+/// BASIC takes its keywords in either case.
+std::optional<std::string_view> dataDigits(std::string_view line)
+{
+    const auto keyword = std::search(line.begin(), line.end(), "DATA", "DATA" + 4,
+        [](char a, char b) { return (a & ~0x20) == b; });
+    if (keyword == line.end())
+        return std::nullopt;
+    const std::string_view number(line.begin(), keyword);
+    const std::string_view digits = trimBlanks(std::string_view(keyword + 4, line.end()));
+    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)
+        || !parseStartNumber(number))
+        return std::nullopt;
+    return digits;
+}
+
+} // namespace
+
+InputForm recogniseInput(std::string_view bytes)
+{
+    if (std::memchr(bytes.data(), '\0', bytes.size()))
+        return InputForm::Binary;
+    bool data = false;
+    forEachLine(bytes, [&](long long, std::string_view line) {
+        data = dataDigits(line).has_value();
+        return !data;
+    });
+    return data ? InputForm::DataText : InputForm::PictureFile;
+}
+
+Result<PictureRecords> readDataText(std::string_view text)
+{
+    PictureRecords records;
+    std::optional<Error> error;
+    forEachLine(text, [&](long long number, std::string_view line) {
+        const std::optional<std::string_view> digits = dataDigits(line);
+        if (!digits)
+            return true;
+        const std::string at = "line " + std::to_string(number) + ": ";
+        if (records.count == kCells) {
+            error = Error {ErrorKind::DataLineCount,
+                at + "a DATA line more than the picture's 32 rows", 0, {33, number}};
+        } else if (digits->size() != std::size_t(kColumns)) {
+            error = Error {ErrorKind::DataLineLength,
+                at + std::to_string(digits->size()) + " digits after DATA, not 32", 0,
+                {number, (long long)digits->size()}};
+        } else if (const auto bad = std::find_if(
+                       digits->begin(), digits->end(), [](char c) { return c > '7'; });
+                   bad != digits->end()) {
+            error = Error {ErrorKind::DataDigit,
+                at + "the digit " + *bad + " has no palette colour (0 to 7)", 0,
+                {number, *bad - '0'}};
+        } else {
+            for (const char c : *digits)
+                records.values[std::size_t(records.count++)] = std::int16_t(c - '0');
+        }
+        return !error;
+    });
+    if (error)
+        return *error;
+    if (records.count != kCells) {
+        const long long rows = records.count / kColumns;
+        return Error {ErrorKind::DataLineCount,
+            std::to_string(rows) + " DATA lines, not the picture's 32 rows", 0, {rows, 0}};
+    }
+    return records;
+}
+
+Result<std::string> readInputFile(const std::filesystem::path &path)
+{
+    // Until the bounded reader lands: read it whole.
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return Error {ErrorKind::CannotOpen, "cannot open " + path.string()};
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+Result<PictureRecords> readTextInput(std::string_view bytes)
+{
+    switch (recogniseInput(bytes)) {
+    case InputForm::Binary:
+        return Error {ErrorKind::BinaryData, "binary data, no picture file, DATA text or image"};
+    case InputForm::DataText:
+        return readDataText(bytes);
+    case InputForm::PictureFile:
+        break;
+    }
+    RecordParser parser;
+    if (Status fed = parser.feed(bytes); !fed)
+        return fed.error();
+    if (Status done = parser.finish(); !done)
+        return done.error();
+    return parser.records();
+}
+
+Status checkColors(const PictureRecords &records)
+{
+    const auto cells = records.values.begin() + std::min(records.count, kCells);
+    const auto bad = std::find_if_not(records.values.begin(), cells, hasPaletteColor);
+    if (bad == cells)
+        return Done {};
+    const long long record = bad - records.values.begin() + 1;
+    return Error {ErrorKind::NoColor,
+        "record " + std::to_string(record) + " holds " + std::to_string(*bad)
+            + ", which has no palette colour (0 to 7)",
+        0, {record, *bad}};
+}
+
+} // namespace dotdata

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <variant>
+
+namespace dotdata::window {
+
+/// What the command line asks for.
+struct Command
+{
+    enum class Mode { Editor, Data, Export, Help, Version };
+    Mode mode = Mode::Editor;
+    QString file; ///< the picture to read; for the editor, none or the one to open
+    QString output; ///< the file an export writes
+    QString start = QStringLiteral("5000");
+    int scale = 1;
+    bool crlf = false;
+};
+
+/// The arguments without the options Qt's application object takes for itself
+/// (-platform NAME, -style=NAME, -reverse ...), which it takes out before the program sees them.
+QStringList withoutQtOptions(const QStringList &arguments);
+
+/// The command the arguments (the program's name first) give, or why they give none.
+std::variant<Command, QString> parseCommandLine(const QStringList &arguments);
+
+/// Runs a command other than the editor: help, the version and DATA text go to the
+/// standard output, a failure to the standard error as one line naming the file.
+/// Returns the exit status: 0 on success, 1 on a failure.
+int runCommand(const Command &command);
+
+/// The usage lines, shown after a usage error.
+QString usage();
+
+} // namespace dotdata::window

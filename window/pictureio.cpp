@@ -1,0 +1,130 @@
+#include "pictureio.h"
+
+#include "dotdata/input.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+
+#include <climits>
+#include <string>
+
+namespace dotdata::window {
+
+namespace {
+
+/// Palette colour k as an image shows it: the system colour of entry 7 has no fixed
+/// value, and white is what it is on nearly every desktop.
+QRgb imageColor(int index)
+{
+    const ColorValue value = paletteColor(index);
+    if (value == kSystemWindowBackground)
+        return qRgb(255, 255, 255);
+    return qRgb(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+int nearestIndex(QRgb pixel)
+{
+    if (qAlpha(pixel) < 128)
+        return 0;
+    int best = 0;
+    int bestDistance = INT_MAX;
+    for (int k = 0; k < kPaletteSize; ++k) {
+        const QRgb c = imageColor(k);
+        const int r = qRed(pixel) - qRed(c), g = qGreen(pixel) - qGreen(c),
+                  b = qBlue(pixel) - qBlue(c);
+        if (const int distance = r * r + g * g + b * b; distance < bestDistance) {
+            best = k;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+Error named(const QString &path, Error error)
+{
+    error.message = path.toStdString() + ": " + error.message;
+    return error;
+}
+
+Result<PictureRecords> readContent(const std::string &bytes, int scale)
+{
+    QByteArray data = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    if (!reader.canRead()) // an image is told by its signature
+        return readTextInput(bytes);
+    const QImage image = reader.read();
+    if (image.isNull())
+        return Error {
+            ErrorKind::NotAnImage, "cannot read the image: " + reader.errorString().toStdString()};
+    return imageRecords(image, scale);
+}
+
+} // namespace
+
+std::filesystem::path toPath(const QString &path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+Result<PictureRecords> imageRecords(const QImage &source, int scale)
+{
+    // A picture-sized image is the picture itself at any scale.
+    if (source.size() == QSize(kColumns, kRows))
+        scale = 1;
+    if (source.size() != QSize(kColumns * scale, kRows * scale)) {
+        const std::string wanted = scale == 1
+            ? "32 × 32"
+            : "32 × 32 or " + std::to_string(32 * scale) + " × " + std::to_string(32 * scale);
+        return Error {ErrorKind::ImageSize,
+            "not " + wanted + " (it is " + std::to_string(source.width()) + " × "
+                + std::to_string(source.height()) + ")",
+            0, {source.width(), source.height()}};
+    }
+    const QImage image = source.convertToFormat(QImage::Format_ARGB32);
+    PictureRecords records;
+    for (int n = 0; n < kCells; ++n) {
+        const int left = columnOf(n) * scale, top = rowOf(n) * scale;
+        const int index = nearestIndex(image.pixel(left, top));
+        for (int y = top; y < top + scale; ++y) {
+            for (int x = left; x < left + scale; ++x) {
+                if (nearestIndex(image.pixel(x, y)) != index) {
+                    return Error {ErrorKind::ImageBlock,
+                        "the block of column " + std::to_string(columnOf(n)) + ", row "
+                            + std::to_string(rowOf(n)) + " (pixels from " + std::to_string(left)
+                            + "," + std::to_string(top) + ") is not one colour",
+                        0, {columnOf(n), rowOf(n)}};
+                }
+            }
+        }
+        records.values[std::size_t(n)] = std::int16_t(index);
+    }
+    records.count = kCells;
+    return records;
+}
+
+QImage pictureImage(const Picture::Table &table, int scale)
+{
+    QImage image(kColumns * scale, kRows * scale, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            line[x] = imageColor(table[std::size_t(cellIndex(y / scale, x / scale))]);
+    }
+    return image;
+}
+
+Result<PictureRecords> readPicture(const QString &path, int scale)
+{
+    const Result<std::string> bytes = readInputFile(toPath(path));
+    if (!bytes)
+        return bytes.error();
+    Result<PictureRecords> records = readContent(bytes.value(), scale);
+    const Status colored = records ? checkColors(records.value()) : Status(records.error());
+    if (!colored)
+        return named(path, colored.error());
+    return records;
+}
+
+} // namespace dotdata::window

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "dotdata/picturefile.h"
+
+#include <QImage>
+#include <QString>
+
+#include <filesystem>
+
+namespace dotdata::window {
+
+/// A path as the file system takes it, in the locale's encoding.
+std::filesystem::path toPath(const QString &path);
+
+/// The picture a file holds, told by its content: an image of any format Qt reads, DATA
+/// text, or a picture file (read by its record rules). An image is 32 x 32 pixels, or
+/// 32 * scale pixels square with each scale x scale block one colour. Every cell's value
+/// has a palette colour. Each message names the file.
+Result<PictureRecords> readPicture(const QString &path, int scale = 1);
+
+/// The records of an image: each pixel the nearest palette colour (colour 7 as white; a
+/// tie goes to the lower index), a mostly transparent one colour 0.
+Result<PictureRecords> imageRecords(const QImage &image, int scale);
+
+/// The picture as an image with scale x scale pixels a cell, colour 7 as white.
+QImage pictureImage(const Picture::Table &table, int scale);
+
+} // namespace dotdata::window
