@@ -47,7 +47,8 @@ void forEachLine(std::string_view text, Visit visit)
 /// BASIC takes its keywords in either case.
 std::optional<std::string_view> dataDigits(std::string_view line)
 {
-    const auto keyword = std::search(line.begin(), line.end(), "DATA", "DATA" + 4,
+    constexpr std::string_view kData = "DATA";
+    const auto keyword = std::search(line.begin(), line.end(), kData.begin(), kData.end(),
         [](char a, char b) { return (a & ~0x20) == b; });
     if (keyword == line.end())
         return std::nullopt;

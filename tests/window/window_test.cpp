@@ -3,6 +3,7 @@
 
 #include "dotgrid.h"
 #include "editorwindow.h"
+#include "pictureio.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -133,6 +134,7 @@ private Q_SLOTS:
     void saveAndLoad();
     void load_data();
     void load();
+    void images();
 };
 
 void WindowTest::layout()
@@ -357,6 +359,9 @@ void WindowTest::load_data()
     QTest::newRow("1026 records") << twos + " 2 \r\n 2 \r\n 2 \r\n" << u"レコードが多すぎます"_s;
     QTest::newRow("8 in the first cell") << " 8 \r\n" + twos << u"1 番目のレコードの値 8"_s;
     QTest::newRow("9 in the last cell") << twos + " 9 \r\n" << u"1024 番目のレコードの値 9"_s;
+    QTest::newRow("31 DATA lines")
+        << QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(31)
+        << u"DATA 行が 31 行しかありません"_s;
     QTest::newRow("9 after the cells") << twos + " 2 \r\n 9 \r\n" << QString();
 }
 
@@ -387,6 +392,42 @@ void WindowTest::load()
                 && e.fake.messages[0].startsWith(u"読込: ファイルを読み込めません: "_s + path)
                 && e.fake.messages[0].contains(reason),
             qPrintable(e.fake.messages.join(u'|')));
+}
+
+void WindowTest::images()
+{
+    // The nearest palette colour, 7 counting as white; a tie takes the lower index and a
+    // mostly transparent pixel is colour 0.
+    // clang-format off
+    const std::pair<QRgb, int> pixels[] = {
+        {qRgb(0, 0, 0), 0}, {qRgb(0, 0, 255), 1}, {qRgb(255, 0, 0), 2}, {qRgb(192, 64, 0), 3},
+        {qRgb(0, 128, 0), 4}, {qRgb(0, 255, 255), 5}, {qRgb(255, 255, 0), 6},
+        {qRgb(255, 255, 255), 7}, {qRgb(200, 60, 10), 3}, {qRgb(0, 0, 130), 1},
+        {qRgb(0, 64, 0), 0}, {qRgb(230, 230, 200), 7}, {qRgba(255, 0, 0, 100), 0},
+        {qRgba(255, 0, 0, 200), 2}};
+    // clang-format on
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::black);
+    for (int x = 0; x < int(std::size(pixels)); ++x)
+        image.setPixel(x, 0, pixels[x].first);
+    const PictureRecords mapped = imageRecords(image, 1).value();
+    for (int x = 0; x < int(std::size(pixels)); ++x)
+        QCOMPARE(mapped.values[x], pixels[x].second);
+
+    // Round trips at scales 1 and 3; a scaled image is refused without its scale, and
+    // where a block is not one colour.
+    Picture::Table table {};
+    for (int n = 0; n < kCells; ++n)
+        table[std::size_t(n)] = std::int16_t((n + n / 32) % 8);
+    for (int scale : {1, 3}) {
+        const PictureRecords back = imageRecords(pictureImage(table, scale), scale).value();
+        QCOMPARE(back.count, kCells);
+        QVERIFY(std::equal(table.begin(), table.begin() + kCells, back.values.begin()));
+    }
+    QImage scaled = pictureImage(table, 2);
+    QCOMPARE(imageRecords(scaled, 1).error().numbers, (std::array<long long, 2> {64, 64}));
+    scaled.setPixel(2 * 5 + 1, 2 * 7, qRgb(255, 255, 255)); // column 5, row 7 holds 4
+    QCOMPARE(imageRecords(scaled, 2).error().numbers, (std::array<long long, 2> {5, 7}));
 }
 
 QTEST_MAIN(WindowTest)

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The command line of the real program, with no display at all: round trips through
+# images and DATA text, and every kind of failure with its exit status, its one line on
+# the standard error and nothing written.
+# usage: cli.sh DOTDATA
+set -euo pipefail
+dotdata=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+fail() {
+    echo "cli: $*" >&2
+    exit 1
+}
+expect() { # STATUS PATTERN ARGS...: the exit status and a pattern the standard error matches
+    local want=$1 pattern=$2 status=0
+    shift 2
+    "$dotdata" "$@" >out 2>err || status=$?
+    [ "$status" -eq "$want" ] && grep -qE "$pattern" err ||
+        fail "dotdata $* ended with $status, saying: $(cat err)"
+    [ "$want" -ne 1 ] || [ "$(wc -l <err)" -eq 1 ] || fail "dotdata $* said more than one line"
+}
+
+# A picture with every colour in it, as the window saves it.
+for n in $(seq 0 1023); do printf ' %d \r\n' $(((n * 5 + n / 32) % 8)); done >pic.dat
+
+# Round trips: image at scales 1 and 3, DATA text (with CR LF too), back to the same bytes.
+"$dotdata" --export pic.png pic.dat && "$dotdata" --export back.dat pic.png
+"$dotdata" --export big.bmp pic.dat --scale 3 && "$dotdata" --export back3.dat big.bmp --scale 3
+"$dotdata" --export pic.bas pic.dat --crlf --start -20 && "$dotdata" --export back.log pic.bas
+for back in back.dat back3.dat back.log; do cmp pic.dat "$back" || fail "$back differs"; done
+file -b pic.png | grep -q '^PNG image data, 32 x 32' || fail "pic.png is $(file -b pic.png)"
+"$dotdata" --data pic.png --start 100 >data.txt
+[ "$(head -c 11 data.txt)" = " 100 DATA 0" ] && [ "$(wc -l <data.txt)" -eq 32 ] &&
+    ! grep -q $'\r' data.txt && grep -q $'\r$' pic.bas || fail "DATA text: $(head -n 2 data.txt pic.bas)"
+"$dotdata" --help | grep -q -- '--export OUT' && "$dotdata" --version | grep -qx 'dotdata [0-9.]*' ||
+    fail "no help or version"
+
+# Failures: status 1 and one line naming the file; an existing output stays as it was.
+printf 'kept' >out.png
+printf '8\r\n' >eight.dat
+printf 'x\0y' >binary.dat
+expect 1 '^dotdata: big.bmp: not 32 × 32 \(it is 96 × 96\)$' --export out.png big.bmp
+expect 1 'big.bmp: not 32 × 32 or 64 × 64 \(it is 96 × 96\)' --export out.png big.bmp --scale 2
+expect 1 'cannot open missing.dat: No such file' --export out.png missing.dat
+expect 1 '^dotdata: eight.dat: record 1 holds 8' --data eight.dat
+expect 1 '^dotdata: binary.dat: binary data' --export out.png binary.dat
+expect 1 'cannot replace .*: Is a directory' --export "$work" pic.dat
+[ "$(cat out.png)" = kept ] || fail "a failed export changed its output"
+# Usage errors: status 2 and the usage.
+expect 2 "Unknown option 'bogus'" --bogus
+expect 2 '--data needs a FILE' --data
+expect 2 'exclude each other' --data pic.dat --export x.png
+expect 2 '--scale takes a whole number from 1 to 64' --data pic.dat --scale 65
+expect 2 '^dotdata: --start: .*"x" is not a decimal number' --data pic.dat --start x
+expect 2 'go with --data or --export' pic.dat --crlf
+[ ! -e x.png ] || fail "a usage error wrote a file"
+echo "cli: round trips and failures as expected, without a display"

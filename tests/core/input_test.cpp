@@ -1,0 +1,93 @@
+#include "dotdata/datatext.h"
+#include "dotdata/input.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace dotdata {
+namespace {
+
+Picture::Table allColours()
+{
+    Picture::Table table {};
+    for (int n = 0; n < kCells; ++n)
+        table[std::size_t(n)] = std::int16_t((n * 5 + n / 32) % 8);
+    return table;
+}
+
+std::string rows(int count, const std::string &digits = std::string(32, '1'))
+{
+    std::string text;
+    for (int r = 0; r < count; ++r)
+        text += std::to_string(100 + r) + " DATA " + digits + "\n";
+    return text;
+}
+
+TEST(DataText, ReadsTheStatementsBackPassingOverOtherLines)
+{
+    const Picture::Table table = allColours();
+    for (const char *start : {"5000", "-20", "2.5", "1e15"}) {
+        const RowLines lines = makeRowLines(table, start).value();
+        // As the window joins them, and as a listing with a loader and its own DATA.
+        std::string listing = "10 REM sprite\n20 DATA 1,2,3\n30 READ A$\n";
+        for (const std::string &line : lines)
+            listing += "\t" + line + " \r";
+        for (const std::string &text : {joinLines(lines), listing}) {
+            ASSERT_EQ(recogniseInput(text), InputForm::DataText) << text;
+            const Result<PictureRecords> read = readDataText(text);
+            ASSERT_TRUE(read) << read.error().message;
+            EXPECT_EQ(read.value().count, kCells);
+            EXPECT_TRUE(
+                std::equal(table.begin(), table.begin() + kCells, read.value().values.begin()))
+                << start;
+        }
+    }
+    EXPECT_TRUE(readDataText(rows(32, std::string(32, '7')).replace(0, 8, "1e2 data")));
+}
+
+TEST(DataText, ErrorsNameTheLine)
+{
+    const std::string ok(32, '0');
+    // clang-format off
+    const std::tuple<std::string, ErrorKind, std::array<long long, 2>> cases[] = {
+        {rows(31), ErrorKind::DataLineCount, {31, 0}},
+        {rows(33), ErrorKind::DataLineCount, {33, 33}},
+        {rows(2) + rows(1, ok.substr(1)) + rows(29), ErrorKind::DataLineLength, {3, 31}},
+        {"REM\r\n" + rows(1, ok + "0"), ErrorKind::DataLineLength, {2, 33}},
+        {rows(4) + rows(1, "0123456789" + ok.substr(10)), ErrorKind::DataDigit, {5, 8}},
+    };
+    // clang-format on
+    for (const auto &[text, kind, numbers] : cases) {
+        const Result<PictureRecords> read = readDataText(text);
+        ASSERT_FALSE(read) << text;
+        EXPECT_EQ(read.error().kind, kind) << read.error().message;
+        EXPECT_EQ(read.error().numbers, numbers) << read.error().message;
+    }
+}
+
+TEST(Input, ToldApartByContent)
+{
+    // clang-format off
+    const std::pair<std::string, InputForm> cases[] = {
+        {"", InputForm::PictureFile}, {" 5 \r\n 7 \r\n", InputForm::PictureFile},
+        {"10 DATA 1,2,3\n", InputForm::PictureFile}, {"DATA 0123\n", InputForm::PictureFile},
+        {"10 DATA\n", InputForm::PictureFile}, {" 1\n-5 DATA 7\n", InputForm::DataText},
+        {std::string(" 1 \r\n\0", 6), InputForm::Binary},
+    };
+    // clang-format on
+    for (const auto &[bytes, form] : cases)
+        EXPECT_EQ(recogniseInput(bytes), form) << bytes;
+
+    const Result<PictureRecords> binary = readTextInput(std::string("\0", 1));
+    EXPECT_EQ(binary.error().kind, ErrorKind::BinaryData);
+    PictureRecords records = readTextInput(" 1 \r\n 9 \r\n").value();
+    EXPECT_EQ(checkColors(records).error().numbers, (std::array<long long, 2> {2, 9}));
+    records.values[1] = 7;
+    records.values[kCells] = 9; // belongs to no cell
+    records.count = kEntries;
+    EXPECT_TRUE(checkColors(records));
+}
+
+} // namespace
+} // namespace dotdata
