@@ -1,17 +1,20 @@
 #include "commandline.h"
 
-#include "pictureio.h"
+#include "gui.h"
 
 #include "dotdata/datatext.h"
+#include "dotdata/input.h"
 
-#include <QBuffer>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QFileInfo>
-#include <QImageWriter>
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
+
 #include <cstring>
+#include <dlfcn.h>
 
 using namespace Qt::StringLiterals;
 
@@ -66,7 +69,34 @@ std::string dataText(const RowLines &lines, bool crlf)
     return text;
 }
 
+std::filesystem::path toPath(const QString &path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
 } // namespace
+
+const Gui &loadGui()
+{
+    static const Gui *gui = [] {
+        // Beside the program in the build tree, in its library folder when installed.
+        const std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe")
+                                                 .parent_path();
+        std::string tried;
+        for (const std::filesystem::path &module :
+            {folder / "dotdata-gui.so", folder / DOTDATA_GUI_DIR / "dotdata-gui.so"}) {
+            if (void *handle = ::dlopen(module.c_str(), RTLD_LAZY | RTLD_LOCAL)) {
+                using Entry = const Gui *(*)();
+                if (const auto entry = reinterpret_cast<Entry>(::dlsym(handle, kGuiEntry)))
+                    return entry();
+            }
+            tried += std::string(tried.empty() ? "" : "; ") + ::dlerror();
+        }
+        std::fprintf(stderr, "dotdata: cannot load the window and image part: %s\n", tried.c_str());
+        std::exit(1);
+    }();
+    return *gui;
+}
 
 QString usage()
 {
@@ -152,7 +182,8 @@ int runCommand(const Command &command)
             : "dotdata " + QByteArray(DOTDATA_VERSION) + '\n';
         return write(stdout, text) ? 0 : fail("cannot write to the standard output");
     }
-    const Result<PictureRecords> records = readPicture(command.file, command.scale);
+    const Result<PictureRecords> records = readPictureInput(toPath(command.file),
+        [&](std::string_view bytes) { return loadGui().decodeImage(bytes, command.scale); });
     if (!records)
         return fail(records.error().message);
     Picture picture;
@@ -170,13 +201,10 @@ int runCommand(const Command &command)
     std::string bytes;
     if (suffix == "bas" || suffix == "txt") {
         bytes = dataText(lines, command.crlf);
-    } else if (QImageWriter::supportedImageFormats().contains(suffix)) {
-        QByteArray image;
-        QBuffer buffer(&image);
-        QImageWriter writer(&buffer, suffix);
-        if (!writer.write(pictureImage(picture.table(), command.scale)))
-            return fail(command.output.toStdString() + ": " + writer.errorString().toStdString());
-        bytes = image.toStdString();
+    } else if (const auto image = loadGui().encodeImage(picture.table(), command.scale, suffix)) {
+        if (!*image)
+            return fail(command.output.toStdString() + ": " + image->error().message);
+        bytes = image->value();
     } else {
         bytes = pictureFileText(picture.table());
     }

@@ -31,6 +31,11 @@ std::variant<Command, QString> parseCommandLine(const QStringList &arguments);
 /// Returns the exit status: 0 on success, 1 on a failure.
 int runCommand(const Command &command);
 
+struct Gui;
+/// The window and image part of the program, loaded on first use; a program that
+/// cannot load it says why and ends with status 1.
+const Gui &loadGui();
+
 /// The usage lines, shown after a usage error.
 QString usage();
 

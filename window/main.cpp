@@ -1,13 +1,7 @@
 #include "commandline.h"
-#include "displaycheck.h"
-#include "editorwindow.h"
-#include "userdialogs.h"
+#include "gui.h"
 
-#include <QApplication>
-#include <QIcon>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
+#include <QCoreApplication>
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,29 +33,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const Command command = commandOrExit(withoutQtOptions(arguments));
-    // Only the editor starts an application object: nothing else needs a window system,
-    // a font or a plugin.
     if (command.mode != Command::Mode::Editor)
         return runCommand(command);
-
-    if (const std::string problem = displayProblem(argc, argv); !problem.empty()) {
-        std::fprintf(stderr, "dotdata: %s\n", problem.c_str());
-        return EXIT_FAILURE;
-    }
-    QApplication app(argc, argv);
-    // The desktop entry's name: on Wayland the compositor takes the window icon from it.
-    QApplication::setDesktopFileName(QStringLiteral("dotdata"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("dotdata")));
-    // Qt's own texts (dialog buttons, the overwrite question) in the desktop's language.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
-
-    QtUserDialogs dialogs;
-    EditorWindow window(dialogs);
-    window.show();
-    if (!command.file.isEmpty())
-        window.loadFile(command.file, command.scale);
-    return QApplication::exec();
+    return loadGui().runEditor(argc, argv, command.file, command.scale);
 }

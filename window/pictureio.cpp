@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QImageWriter>
 
 #include <climits>
 #include <string>
@@ -39,26 +40,6 @@ int nearestIndex(QRgb pixel)
         }
     }
     return best;
-}
-
-Error named(const QString &path, Error error)
-{
-    error.message = path.toStdString() + ": " + error.message;
-    return error;
-}
-
-Result<PictureRecords> readContent(const std::string &bytes, int scale)
-{
-    QByteArray data = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
-    QBuffer buffer(&data);
-    QImageReader reader(&buffer);
-    if (!reader.canRead()) // an image is told by its signature
-        return readTextInput(bytes);
-    const QImage image = reader.read();
-    if (image.isNull())
-        return Error {
-            ErrorKind::NotAnImage, "cannot read the image: " + reader.errorString().toStdString()};
-    return imageRecords(image, scale);
 }
 
 } // namespace
@@ -115,16 +96,38 @@ QImage pictureImage(const Picture::Table &table, int scale)
     return image;
 }
 
+std::optional<Result<PictureRecords>> decodeImage(std::string_view bytes, int scale)
+{
+    QByteArray data = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    if (!reader.canRead()) // an image is told by its signature
+        return std::nullopt;
+    const QImage image = reader.read();
+    if (image.isNull())
+        return Error {
+            ErrorKind::NotAnImage, "cannot read the image: " + reader.errorString().toStdString()};
+    return imageRecords(image, scale);
+}
+
+std::optional<Result<std::string>> encodeImage(
+    const Picture::Table &table, int scale, const QByteArray &format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    QImageWriter writer(&buffer, format);
+    // Asks only for this format: listing them all would load every image format plugin.
+    if (!writer.canWrite())
+        return std::nullopt;
+    if (!writer.write(pictureImage(table, scale)))
+        return Error {ErrorKind::CannotWrite, writer.errorString().toStdString()};
+    return bytes.toStdString();
+}
+
 Result<PictureRecords> readPicture(const QString &path, int scale)
 {
-    const Result<std::string> bytes = readInputFile(toPath(path));
-    if (!bytes)
-        return bytes.error();
-    Result<PictureRecords> records = readContent(bytes.value(), scale);
-    const Status colored = records ? checkColors(records.value()) : Status(records.error());
-    if (!colored)
-        return named(path, colored.error());
-    return records;
+    return readPictureInput(
+        toPath(path), [scale](std::string_view bytes) { return decodeImage(bytes, scale); });
 }
 
 } // namespace dotdata::window

@@ -6,6 +6,8 @@
 #include <QString>
 
 #include <filesystem>
+#include <optional>
+#include <string_view>
 
 namespace dotdata::window {
 
@@ -17,6 +19,15 @@ std::filesystem::path toPath(const QString &path);
 /// 32 * scale pixels square with each scale x scale block one colour. Every cell's value
 /// has a palette colour. Each message names the file.
 Result<PictureRecords> readPicture(const QString &path, int scale = 1);
+
+/// The records of an image in any format Qt reads, told by its signature; none when the
+/// bytes are no image.
+std::optional<Result<PictureRecords>> decodeImage(std::string_view bytes, int scale);
+
+/// The picture as an image file of the given format (a suffix: "png", "bmp" ...), or none
+/// when Qt writes no such format.
+std::optional<Result<std::string>> encodeImage(
+    const Picture::Table &table, int scale, const QByteArray &format);
 
 /// The records of an image: each pixel the nearest palette colour (colour 7 as white; a
 /// tie goes to the lower index), a mostly transparent one colour 0.

@@ -139,6 +139,33 @@ Result<PictureRecords> readTextInput(std::string_view bytes)
     return parser.records();
 }
 
+bool mayBeImage(std::string_view bytes)
+{
+    return bytes.find('\0') != bytes.npos || bytes.starts_with("#define")
+        || bytes.starts_with("/* XPM */")
+        || (bytes.size() > 2 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '7');
+}
+
+Result<PictureRecords> readPictureInput(
+    const std::filesystem::path &path, const ImageDecoder &decodeImage)
+{
+    const Result<std::string> bytes = readInputFile(path);
+    if (!bytes)
+        return bytes.error();
+    std::optional<Result<PictureRecords>> records;
+    if (mayBeImage(bytes.value()))
+        records = decodeImage(bytes.value());
+    if (!records)
+        records = readTextInput(bytes.value());
+    Status checked = *records ? checkColors(records->value()) : Status(records->error());
+    if (!checked) {
+        Error error = checked.error();
+        error.message = path.string() + ": " + error.message;
+        return error;
+    }
+    return *records;
+}
+
 Status checkColors(const PictureRecords &records)
 {
     const auto cells = records.values.begin() + std::min(records.count, kCells);

@@ -4,6 +4,8 @@
 #include "dotdata/result.h"
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +32,20 @@ Result<std::string> readInputFile(const std::filesystem::path &path);
 /// The records the text forms of an input hold: DATA text or a picture file. Binary
 /// data fails.
 Result<PictureRecords> readTextInput(std::string_view bytes);
+
+/// Whether bytes can be an image at all: every binary image format has a NUL byte in its
+/// header, and the text ones (PBM, PGM, PPM, XBM, XPM) begin with their own mark. Only
+/// such bytes are worth offering to an image decoder.
+bool mayBeImage(std::string_view bytes);
+
+/// Decodes an image's records, or gives none when the bytes are no image it knows.
+using ImageDecoder = std::function<std::optional<Result<PictureRecords>>(std::string_view bytes)>;
+
+/// The picture a file holds, told by its content: an image (when the decoder takes it),
+/// DATA text, or a picture file. Every cell's value has a palette colour. Each message
+/// names the file.
+Result<PictureRecords> readPictureInput(
+    const std::filesystem::path &path, const ImageDecoder &decodeImage);
 
 /// Fails with NoColor at the first record for a cell whose value has no palette colour.
 Status checkColors(const PictureRecords &records);
