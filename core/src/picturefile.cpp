@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include <random>
 #include <string>
 #include <system_error>
 
@@ -38,15 +40,21 @@ Error notAFile(const char *what, const std::filesystem::path &path)
     return {ErrorKind::NotAFile, std::string(what) + " " + path.string() + ": not a regular file"};
 }
 
+struct ResolvedPath
+{
+    std::filesystem::path path;
+    bool throughLink = false;
+};
+
 // Follows a chain of symbolic links so that saving replaces the file a link points
 // to rather than the link itself. A dangling link resolves to the path it names.
-Result<std::filesystem::path> resolveLinks(const std::filesystem::path &link)
+Result<ResolvedPath> resolveLinks(const std::filesystem::path &link)
 {
     std::filesystem::path path = link;
     for (int hops = 0; hops < 40; ++hops) {
         std::error_code ec;
         if (!std::filesystem::is_symlink(path, ec))
-            return path;
+            return ResolvedPath {path, hops > 0};
         const std::filesystem::path target = std::filesystem::read_symlink(path, ec);
         if (ec)
             return fileError(ErrorKind::CannotOpen, "cannot follow the link", link, ec.value());
@@ -94,6 +102,140 @@ private:
     int m_fd;
 };
 
+// Resolving links in user space and renaming over the result would get past the kernel's
+// protection of links (fs.protected_symlinks: a link that another user planted in a
+// sticky world-writable folder such as /tmp is not followed). So the kernel judges: the
+// path is opened for writing as a shell's ">>" would, creating and truncating nothing,
+// and a refusal refuses the save. A dangling link passes (ENOENT), since a save may create
+// the file it names; the kernel checks a protected link before it looks for the file, so
+// such a link is refused even when dangling. The file opened must be the one about to be
+// replaced, or the link was changed in between.
+Status checkWriteThroughLink(const std::filesystem::path &path, const struct stat *old)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT && !old)
+            return Done {};
+        return fileError(ErrorKind::CannotWrite, "cannot write through the link", path, errno);
+    }
+    FileDescriptor file(fd);
+    struct stat opened
+    { };
+    if (::fstat(file.get(), &opened) != 0)
+        return fileError(ErrorKind::CannotWrite, "cannot write through the link", path, errno);
+    if (!old || opened.st_dev != old->st_dev || opened.st_ino != old->st_ino) {
+        return Error {ErrorKind::CannotWrite,
+            "cannot write through the link " + path.string() + ": it changed during the save"};
+    }
+    return Done {};
+}
+
+// A hidden name in the target's folder, after the target, ending in six X's to be
+// replaced. A name that would pass the longest name a folder takes (so that a valid
+// target name could never be saved to) gives way to a fixed one.
+std::string temporaryTemplate(
+    const std::filesystem::path &folder, const std::filesystem::path &target)
+{
+    std::string base = "." + target.filename().string() + ".XXXXXX";
+    if (base.size() > NAME_MAX)
+        base = ".dotdata.XXXXXX";
+    return (folder / base).string();
+}
+
+// Replaces the six X's at the end of a template with random letters and digits, as
+// mkstemp does. A guessed name costs only another attempt: linkat never replaces
+// anything and never follows a link at the new name.
+void fillTemplate(std::string &name)
+{
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937 random(std::random_device {}());
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    for (std::size_t i = name.size() - 6; i < name.size(); ++i)
+        name[i] = kLetters[pick(random)];
+}
+
+// Gives a complete unnamed (O_TMPFILE) file a name from the template. /proc/self/fd
+// works for any process; AT_EMPTY_PATH, tried where /proc is missing, needs
+// CAP_DAC_READ_SEARCH. Returns whether the file got a name.
+bool nameUnnamedFile(int fd, std::string &name)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        fillTemplate(name);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno == ENOENT && ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+// What a save needs to know about its target, found before any file is made.
+struct SaveTarget
+{
+    const std::filesystem::path &path; // as the user gave it, for messages
+    std::filesystem::path target; // links resolved
+    std::filesystem::path folder;
+    bool exists;
+    struct stat old; // valid when exists
+    mode_t mode;
+};
+
+// Writes text into a temporary file in the target's folder and renames it over the
+// target. An unnamed temporary file is named only once complete and synced, and renamed
+// at once, so a save killed at any moment leaves nothing behind but in that instant.
+// Returns nullopt when the file system cannot give an unnamed file a name; the caller
+// then saves through a named temporary file.
+std::optional<Status> saveThroughTemporary(const SaveTarget &t, std::string_view text, bool unnamed)
+{
+    std::string tempName = temporaryTemplate(t.folder, t.target);
+    const int fd = unnamed ? ::open(t.folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
+                           : ::mkstemp(tempName.data());
+    if (fd < 0) {
+        if (unnamed && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL))
+            return std::nullopt;
+        return fileError(ErrorKind::CannotOpen, "cannot create a file in", t.folder, errno);
+    }
+    FileDescriptor file(fd);
+    bool named = !unnamed;
+    auto fail = [&](const char *what, int error) -> Status {
+        if (file.get() >= 0)
+            file.close();
+        if (named)
+            ::unlink(tempName.c_str());
+        return fileError(ErrorKind::CannotWrite, what, t.path, error);
+    };
+
+    if (t.exists && ::geteuid() == 0)
+        (void)!::fchown(file.get(), t.old.st_uid, t.old.st_gid);
+    if (::fchmod(file.get(), t.mode) != 0)
+        return fail("cannot write", errno);
+    if (!writeAll(file.get(), text))
+        return fail("cannot write", errno);
+    if (::fsync(file.get()) != 0)
+        return fail("cannot write", errno);
+    if (unnamed) {
+        if (!nameUnnamedFile(file.get(), tempName))
+            return std::nullopt;
+        named = true;
+    }
+    if (file.close() != 0)
+        return fail("cannot write", errno);
+    if (::rename(tempName.c_str(), t.target.c_str()) != 0)
+        return fail("cannot replace", errno);
+
+    // Make the rename itself durable; a failure here no longer endangers any data.
+    const int dir = ::open(t.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return Done {};
+}
+
 } // namespace
 
 std::string pictureFileText(const Picture::Table &table)
@@ -109,75 +251,43 @@ std::string pictureFileText(const Picture::Table &table)
 
 Status writePictureFile(const std::filesystem::path &path, const Picture::Table &table)
 {
-    const Result<std::filesystem::path> resolved = resolveLinks(path);
+    const Result<ResolvedPath> resolved = resolveLinks(path);
     if (!resolved)
         return resolved.error();
-    const std::filesystem::path &target = resolved.value();
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    SaveTarget t {path, resolved.value().path, {}, false, {}, 0};
+    t.folder = t.target.has_parent_path() ? t.target.parent_path() : ".";
 
     // A rename would replace anything, so the old target is checked first: only a
     // regular file that may be written is replaced.
-    struct stat old
-    { };
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists) {
-        if (S_ISDIR(old.st_mode))
+    t.exists = ::stat(t.target.c_str(), &t.old) == 0;
+    if (t.exists) {
+        if (S_ISDIR(t.old.st_mode))
             return fileError(ErrorKind::CannotWrite, "cannot replace", path, EISDIR);
-        if (!S_ISREG(old.st_mode))
+        if (!S_ISREG(t.old.st_mode))
             return notAFile("cannot replace", path);
-        if (::access(target.c_str(), W_OK) != 0)
+        if (::access(t.target.c_str(), W_OK) != 0)
             return fileError(ErrorKind::CannotWrite, "cannot replace", path, errno);
     }
+    if (resolved.value().throughLink) {
+        if (Status allowed = checkWriteThroughLink(path, t.exists ? &t.old : nullptr); !allowed)
+            return allowed;
+    }
 
-    // The temporary file is named after the target, unless that would pass the longest
-    // name a folder takes and so make a valid target name impossible to save to.
-    std::string tempBase = "." + target.filename().string() + ".XXXXXX";
-    if (tempBase.size() > NAME_MAX)
-        tempBase = ".dotdata.XXXXXX";
-    std::string tempName = (folder / tempBase).string();
-
-    const int fd = ::mkstemp(tempName.data());
-    if (fd < 0)
-        return fileError(ErrorKind::CannotOpen, "cannot create a file in", folder, errno);
-    FileDescriptor file(fd);
-
-    auto fail = [&](const char *what, int error) -> Status {
-        if (file.get() >= 0)
-            file.close();
-        ::unlink(tempName.c_str());
-        return fileError(ErrorKind::CannotWrite, what, path, error);
-    };
-
-    // mkstemp makes the file private; give it the old file's permissions (and, where
-    // allowed, its owner), or the ones a newly created file would get.
-    mode_t mode = old.st_mode & 07777;
-    if (exists) {
-        if (::geteuid() == 0)
-            (void)!::fchown(file.get(), old.st_uid, old.st_gid);
+    // The old file's read, write and execute bits; setuid, setgid and sticky bits are
+    // not carried over to a file that this program wrote. A new file gets what a newly
+    // created file would get.
+    if (t.exists) {
+        t.mode = t.old.st_mode & 0777;
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
-        mode = 0666 & ~mask;
+        t.mode = 0666 & ~mask;
     }
-    if (::fchmod(file.get(), mode) != 0)
-        return fail("cannot write", errno);
 
-    if (!writeAll(file.get(), pictureFileText(table)))
-        return fail("cannot write", errno);
-    if (::fsync(file.get()) != 0)
-        return fail("cannot write", errno);
-    if (file.close() != 0)
-        return fail("cannot write", errno);
-    if (::rename(tempName.c_str(), target.c_str()) != 0)
-        return fail("cannot replace", errno);
-
-    // Make the rename itself durable; a failure here no longer endangers any data.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return Done {};
+    const std::string text = pictureFileText(table);
+    if (std::optional<Status> saved = saveThroughTemporary(t, text, true))
+        return *saved;
+    return *saveThroughTemporary(t, text, false);
 }
 
 void PictureRecords::applyTo(Picture &picture) const
@@ -310,6 +420,39 @@ Status RecordParser::finish()
     return Done {};
 }
 
+namespace {
+
+Error tooLarge(const std::filesystem::path &path)
+{
+    return {ErrorKind::TooLarge,
+        path.string() + ": the file is larger than "
+            + std::to_string(kMaxPictureFileBytes / (1024 * 1024))
+            + " MiB; a picture file is 5120 bytes, and no file of records comes near that"};
+}
+
+// How many bytes of a UTF-8 byte-order mark begin the text (0 or 3). A UTF-16 or
+// UTF-32 mark fails: such a file has a NUL byte beside every character, and reading
+// it as records would give nonsense rather than an error. The UTF-32 marks are tested
+// first, as the little-endian one begins with the UTF-16 one.
+Result<std::size_t> byteOrderMark(std::string_view head, const std::filesystem::path &path)
+{
+    using namespace std::string_view_literals;
+    const char *wide = nullptr;
+    if (head.starts_with("\xEF\xBB\xBF"sv))
+        return std::size_t {3};
+    if (head.starts_with("\xFF\xFE\0\0"sv) || head.starts_with("\0\0\xFE\xFF"sv))
+        wide = "UTF-32";
+    else if (head.starts_with("\xFF\xFE"sv) || head.starts_with("\xFE\xFF"sv))
+        wide = "UTF-16";
+    if (!wide)
+        return std::size_t {0};
+    return Error {ErrorKind::WideText,
+        path.string() + ": the file is " + wide
+            + " text (it begins with a byte-order mark); a picture file is ASCII text"};
+}
+
+} // namespace
+
 Result<PictureRecords> readPictureFile(const std::filesystem::path &path)
 {
     // O_NONBLOCK keeps a FIFO from blocking the open; only regular files are read.
@@ -325,20 +468,43 @@ Result<PictureRecords> readPictureFile(const std::filesystem::path &path)
         return fileError(ErrorKind::CannotOpen, "cannot open", path, EISDIR);
     if (!S_ISREG(info.st_mode))
         return notAFile("cannot open", path);
+    if (info.st_size > kMaxPictureFileBytes)
+        return tooLarge(path);
 
     RecordParser parser;
     char buffer[64 * 1024];
+    std::int64_t total = 0;
+    std::size_t held = 0; // bytes at the start of buffer not yet fed
+    bool started = false;
     for (;;) {
-        const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
+        const ssize_t n = ::read(file.get(), buffer + held, sizeof buffer - held);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             return fileError(ErrorKind::CannotRead, "cannot read", path, errno);
         }
+        // A file that grows while it is read, or whose size the system does not
+        // report (as in /proc), is stopped at the same bound.
+        total += n;
+        if (total > kMaxPictureFileBytes)
+            return tooLarge(path);
+        held += static_cast<std::size_t>(n);
+        // A read may return fewer bytes than a byte-order mark has.
+        if (!started && held < 4 && n > 0)
+            continue;
+        std::string_view text(buffer, held);
+        if (!started) {
+            const Result<std::size_t> mark = byteOrderMark(text, path);
+            if (!mark)
+                return mark.error();
+            text.remove_prefix(mark.value());
+            started = true;
+        }
+        if (Status fed = parser.feed(text); !fed)
+            return Error {fed.error().kind, path.string() + ": " + fed.error().message};
+        held = 0;
         if (n == 0)
             break;
-        if (Status fed = parser.feed({buffer, static_cast<std::size_t>(n)}); !fed)
-            return Error {fed.error().kind, path.string() + ": " + fed.error().message};
     }
     if (Status done = parser.finish(); !done)
         return Error {done.error().kind, path.string() + ": " + done.error().message};

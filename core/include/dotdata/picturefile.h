@@ -17,7 +17,11 @@ std::string pictureFileText(const Picture::Table &table);
 
 /// Writes the picture file atomically: a temporary file in the same folder is
 /// written, synced and renamed over the target, so on failure the old file is
-/// intact. A symbolic link as target has the file it points to replaced.
+/// intact. The temporary file has no name until it is complete (where the file system
+/// allows), so a save killed midway leaves nothing behind. A symbolic link as target has
+/// the file it points to replaced, but only where the kernel lets this process open the
+/// file through the link for writing. The new file takes the old one's owner (when
+/// root) and its read, write and execute bits.
 Status writePictureFile(const std::filesystem::path &path, const Picture::Table &table);
 
 /// Records read from a picture file, in file order; at most kEntries of them.
@@ -59,8 +63,15 @@ private:
     bool m_failed = false;
 };
 
+/// The largest file the reader takes: 4 MiB. A picture file as written is 5120 bytes;
+/// even 1025 records of 4000 bytes each stay below this, and reading it takes a few
+/// milliseconds, so the window never freezes on a file picked by mistake.
+inline constexpr std::int64_t kMaxPictureFileBytes = 4 * 1024 * 1024;
+
 /// Reads the records of a picture file without touching any table; streams the file
-/// in fixed-size blocks. Only a regular file is read.
+/// in fixed-size blocks. Only a regular file is read, and only up to
+/// kMaxPictureFileBytes (TooLarge beyond, also for a file that grows while read). A
+/// UTF-8 byte-order mark at the start is skipped; a UTF-16 or UTF-32 one is WideText.
 Result<PictureRecords> readPictureFile(const std::filesystem::path &path);
 
 } // namespace dotdata

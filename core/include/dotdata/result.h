@@ -13,7 +13,10 @@ enum class ErrorKind {
     CannotWrite, ///< writing, syncing or replacing a file failed
     NotAFile, ///< the path names a pipe, a device or the like, not a regular file
     TooManyRecords, ///< a picture file holds more records than the table has entries
+    TooLarge, ///< a file larger than any picture file can be (kMaxPictureFileBytes)
+    WideText, ///< a UTF-16 or UTF-32 text, told by its byte-order mark
     NotANumber, ///< a start number that is not a finite decimal number
+    LineNumbersRepeat, ///< a start number whose 32 line numbers would not all differ
 };
 
 /// A failure: its kind and a sentence a person can read (names the path or value).
