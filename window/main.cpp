@@ -8,11 +8,17 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
 int main(int argc, char **argv)
 {
+    // Under a file size limit (ulimit -f) a write past it would kill the program with
+    // SIGXFSZ, losing the picture; ignored, the write fails with EFBIG and the save
+    // reports it like any other failure.
+    std::signal(SIGXFSZ, SIG_IGN);
+
     if (const std::string problem = dotdata::window::displayProblem(argc, argv); !problem.empty()) {
         std::fprintf(stderr, "dotdata: %s\n", problem.c_str());
         return EXIT_FAILURE;
