@@ -217,12 +217,12 @@ std::optional<Status> saveThroughTemporary(const SaveTarget &t, std::string_view
         return fail("cannot write", errno);
     if (::fsync(file.get()) != 0)
         return fail("cannot write", errno);
-    if (unnamed) {
-        if (!nameUnnamedFile(file.get(), tempName))
-            return std::nullopt;
-        named = true;
-    }
-    if (file.close() != 0)
+    if (unnamed && !nameUnnamedFile(file.get(), tempName))
+        return std::nullopt;
+    named = true;
+    // Once the unnamed file has a name, a kill leaves it behind until the rename, so the
+    // rename follows at once; its data are synced, and its close can wait.
+    if (!unnamed && file.close() != 0)
         return fail("cannot write", errno);
     if (::rename(tempName.c_str(), t.target.c_str()) != 0)
         return fail("cannot replace", errno);

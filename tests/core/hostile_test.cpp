@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using namespace std::string_view_literals;
 
 namespace {
 bool g_hideSize = false;
@@ -38,14 +39,7 @@ extern "C" int fstat(int fd, struct stat *info)
 namespace dotdata {
 namespace {
 
-// The size and a hash of some bytes, short enough for a failure message.
-std::string digest(const std::string &bytes)
-{
-    return std::to_string(bytes.size()) + " bytes #"
-        + std::to_string(std::hash<std::string> {}(bytes));
-}
-
-// Every file, link and folder under a folder, with its contents' digest or link target.
+// Every file, link and folder under a folder, with its contents' hash or link target.
 std::map<std::string, std::string> tree(const fs::path &folder)
 {
     std::map<std::string, std::string> tree;
@@ -54,165 +48,114 @@ std::map<std::string, std::string> tree(const fs::path &folder)
         if (e.is_symlink())
             what = "-> " + fs::read_symlink(e.path()).string();
         else if (e.is_regular_file())
-            what = digest({std::istreambuf_iterator<char>(std::ifstream(e.path()).rdbuf()), {}});
+            what = std::to_string(std::hash<std::string> {}(
+                {std::istreambuf_iterator<char>(std::ifstream(e.path()).rdbuf()), {}}));
     }
     return tree;
 }
 
-void writeFile(const fs::path &path, std::string_view bytes, off_t size = 0)
+void writeFile(const fs::path &path, std::string_view bytes, std::int64_t size = 0)
 {
     std::ofstream(path, std::ios::binary).write(bytes.data(), std::ssize(bytes));
     if (size > 0)
         fs::resize_file(path, static_cast<std::uintmax_t>(size)); // sparse
 }
 
-void linkInStickyFolder(const fs::path &folder, const char *target, uid_t owner)
-{
-    fs::create_directory(folder / "sticky");
-    ::chmod((folder / "sticky").c_str(), 01777);
-    fs::create_symlink(target, folder / "sticky" / "link");
-    ASSERT_EQ(::lchown((folder / "sticky" / "link").c_str(), owner, owner), 0);
-}
-
-// A save where the file size limit is 100 bytes, with the signal at its default.
-void saveUnderFileSizeLimit(const fs::path &path)
-{
-    std::signal(SIGXFSZ, SIG_DFL);
-    const rlimit limit {100, 100};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    (void)writePictureFile(path, Picture::Table {});
-}
-
-enum class Op { Save, SaveUnderFileSizeLimit, Load, LoadSizeHidden, StartNumber };
+enum class Op { SaveSetuid, SaveKilled, SaveViaOthersLink, Load, LoadUnsized, Number };
 
 struct Row
 {
     const char *name;
-    void (*setup)(const fs::path &folder);
     Op op;
-    const char *arg; // a path in the folder, or the start number
+    std::string_view arg; // the bytes of a file to load, a link's target, or a start number
     std::optional<ErrorKind> error; // nullopt: the operation works
-    const char *said = ""; // part of the error message; after a load that works, the records
-    mode_t mode = 0; // after a save that works, the saved file's mode bits
-    bool needsLinkProtection = false;
+    const char *said = ""; // in the error message; after a load that works, its records
+    std::int64_t size = 0; // a file to load is made this long (sparse)
 };
 
 const Row kRows[] = {
-    {"setuid, setgid and sticky bits are not carried over",
-        [](const fs::path &f) { ::chmod((f / "old.dat").c_str(), 07755); }, Op::Save, "old.dat", {},
-        "", 0755},
-    {"a save killed midway leaves no temporary file", nullptr, Op::SaveUnderFileSizeLimit,
-        "old.dat", {}},
-    {"one's own link in a sticky world-writable folder is followed",
-        [](const fs::path &f) { linkInStickyFolder(f, "../old.dat", uid_t(-1)); }, Op::Save,
-        "sticky/link", {}},
-    {"another user's link there is refused, as the kernel refuses it",
-        [](const fs::path &f) { linkInStickyFolder(f, "../old.dat", 65534); }, Op::Save,
-        "sticky/link", ErrorKind::CannotWrite, "Permission denied", 0, true},
-    {"and so is such a link when it dangles",
-        [](const fs::path &f) { linkInStickyFolder(f, "../new.dat", 65534); }, Op::Save,
-        "sticky/link", ErrorKind::CannotWrite, "Permission denied", 0, true},
-    {"a file of exactly the bound is read",
-        [](const fs::path &f) { writeFile(f / "in.dat", "7", kMaxPictureFileBytes); }, Op::Load,
-        "in.dat", {}, "7"},
-    {"a byte more is refused unread",
-        [](const fs::path &f) { writeFile(f / "in.dat", "7", kMaxPictureFileBytes + 1); }, Op::Load,
-        "in.dat", ErrorKind::TooLarge, "larger than 4 MiB"},
-    {"a file that gives more than its size says is stopped at the bound",
-        [](const fs::path &f) { writeFile(f / "in.dat", "7", kMaxPictureFileBytes + 1); },
-        Op::LoadSizeHidden, "in.dat", ErrorKind::TooLarge, "larger than 4 MiB"},
-    {"a UTF-8 byte-order mark is skipped",
-        [](const fs::path &f) { writeFile(f / "in.dat", "\xEF\xBB\xBF 5 \r\n 6 \r\n"); }, Op::Load,
-        "in.dat", {}, "56"},
-    {"a file of only that mark has no records",
-        [](const fs::path &f) { writeFile(f / "in.dat", "\xEF\xBB\xBF"); }, Op::Load, "in.dat", {},
-        ""},
-    {"UTF-16, little-endian",
-        [](const fs::path &f) {
-            writeFile(f / "in.dat", {"\xFF\xFE 5\0", 5});
-        },
-        Op::Load, "in.dat", ErrorKind::WideText, "UTF-16"},
-    {"UTF-16, big-endian",
-        [](const fs::path &f) {
-            writeFile(f / "in.dat", {"\xFE\xFF\0 \0005", 6});
-        },
-        Op::Load, "in.dat", ErrorKind::WideText, "UTF-16"},
-    {"UTF-32, little-endian",
-        [](const fs::path &f) {
-            writeFile(f / "in.dat", {"\xFF\xFE\0\0 \0\0\0", 8});
-        },
-        Op::Load, "in.dat", ErrorKind::WideText, "UTF-32"},
-    {"UTF-32, big-endian",
-        [](const fs::path &f) {
-            writeFile(f / "in.dat", {"\0\0\xFE\xFF\0\0\0 ", 8});
-        },
-        Op::Load, "in.dat", ErrorKind::WideText, "UTF-32"},
-    {"the largest start number with 32 different line numbers", nullptr, Op::StartNumber,
+    {"setuid, setgid and sticky bits are not carried over", Op::SaveSetuid, "", {}},
+    {"a save killed midway leaves no temporary file", Op::SaveKilled, "", {}},
+    {"another user's link in a sticky world-writable folder is refused, as by the kernel",
+        Op::SaveViaOthersLink, "../old.dat", ErrorKind::CannotWrite, "Permission denied"},
+    {"and so is such a link when it dangles", Op::SaveViaOthersLink, "../new.dat",
+        ErrorKind::CannotWrite, "Permission denied"},
+    {"a file of exactly the bound is read", Op::Load, "7", {}, "7", kMaxPictureFileBytes},
+    {"a byte more is refused", Op::Load, "7", ErrorKind::TooLarge, "larger than 4 MiB",
+        kMaxPictureFileBytes + 1},
+    {"a file that gives more than its size says is stopped at the bound", Op::LoadUnsized, "7",
+        ErrorKind::TooLarge, "larger than 4 MiB", kMaxPictureFileBytes + 1},
+    {"a UTF-8 byte-order mark is skipped", Op::Load, "\xEF\xBB\xBF 5 \r\n 6", {}, "56"},
+    {"UTF-16, little-endian", Op::Load, "\xFF\xFE 5\0"sv, ErrorKind::WideText, "UTF-16"},
+    {"UTF-16, big-endian", Op::Load, "\xFE\xFF\0 "sv, ErrorKind::WideText, "UTF-16"},
+    {"UTF-32, little-endian", Op::Load, "\xFF\xFE\0\0 \0\0\0"sv, ErrorKind::WideText, "UTF-32"},
+    {"UTF-32, big-endian", Op::Load, "\0\0\xFE\xFF\0\0\0 "sv, ErrorKind::WideText, "UTF-32"},
+    {"the last start number before 1e16 whose 32 line numbers differ", Op::Number,
         "9999999999999690", {}},
-    {"10 more, and lines 30 and 31 are both 1E+16", nullptr, Op::StartNumber, "9999999999999700",
+    {"10 more, and lines 30 and 31 are both 1E+16", Op::Number, "9999999999999700",
         ErrorKind::LineNumbersRepeat, "\" 1E+16\" more than once"},
-    {"the largest number", nullptr, Op::StartNumber, "-1.7e308", ErrorKind::LineNumbersRepeat,
+    {"all 32 lines alike", Op::Number, "-1.7e308", ErrorKind::LineNumbersRepeat,
         "\"-1.7E+308\" more than once"},
 };
 
-// The error of the operation, or nullopt when it worked; checks what it gave.
-std::optional<Error> run(const Row &row, const fs::path &folder)
-{
-    const fs::path path = folder / row.arg;
-    switch (row.op) {
-    case Op::Save:
-        if (Status saved = writePictureFile(path, Picture::Table {}); !saved)
-            return saved.error();
-        return std::nullopt;
-    case Op::SaveUnderFileSizeLimit:
-        EXPECT_EXIT(saveUnderFileSizeLimit(path), testing::KilledBySignal(SIGXFSZ), "");
-        return std::nullopt;
-    case Op::Load:
-    case Op::LoadSizeHidden: {
-        g_hideSize = row.op == Op::LoadSizeHidden;
-        const Result<PictureRecords> read = readPictureFile(path);
-        g_hideSize = false;
-        if (!read)
-            return read.error();
-        std::string values;
-        for (int i = 0; i < read.value().count; ++i)
-            values += static_cast<char>('0' + read.value().values[static_cast<std::size_t>(i)]);
-        EXPECT_EQ(values, row.said) << row.name;
-        return std::nullopt;
-    }
-    case Op::StartNumber:
-        if (Result<RowLines> lines = makeRowLines(Picture::Table {}, row.arg); !lines)
-            return lines.error();
-        return std::nullopt;
-    }
-    return std::nullopt;
-}
-
-void runRows(bool linkProtection)
+void runRows(bool underLinkProtection)
 {
     for (const Row &row : kRows) {
-        if (row.needsLinkProtection != linkProtection)
+        if ((row.op == Op::SaveViaOthersLink) != underLinkProtection)
             continue;
         std::string pattern = (fs::temp_directory_path() / "dotdata-hostile-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        const fs::path folder = pattern;
-        writeFile(folder / "old.dat", "old contents");
-        if (row.setup)
-            row.setup(folder);
+        const fs::path folder = pattern, old = folder / "old.dat", link = folder / "sticky/link";
+        writeFile(old, "old contents");
+        if (row.op == Op::SaveSetuid)
+            ::chmod(old.c_str(), 07755);
+        if (row.op == Op::SaveViaOthersLink) {
+            fs::create_directory(folder / "sticky");
+            ::chmod((folder / "sticky").c_str(), 01777);
+            fs::create_symlink(row.arg, link);
+            ASSERT_EQ(::lchown(link.c_str(), 65534, 65534), 0);
+        }
+        if (row.op == Op::Load || row.op == Op::LoadUnsized)
+            writeFile(folder / "in.dat", row.arg, row.size);
         std::map<std::string, std::string> expected = tree(folder);
 
-        const std::optional<Error> error = run(row, folder);
-        EXPECT_EQ(error.has_value(), row.error.has_value()) << row.name;
-        if (error && row.error) {
-            EXPECT_EQ(error->kind, *row.error) << row.name;
-            EXPECT_NE(error->message.find(row.said), std::string::npos) << error->message;
+        std::optional<Error> error;
+        std::string records;
+        if (row.op == Op::SaveKilled) {
+            EXPECT_EXIT( // a file size limit of 100 bytes, SIGXFSZ at its default
+                {
+                    std::signal(SIGXFSZ, SIG_DFL);
+                    rlimit limit {};
+                    limit.rlim_cur = limit.rlim_max = 100;
+                    ::setrlimit(RLIMIT_FSIZE, &limit);
+                    (void)writePictureFile(old, {});
+                },
+                testing::KilledBySignal(SIGXFSZ), "");
+        } else if (row.op == Op::SaveSetuid || row.op == Op::SaveViaOthersLink) {
+            if (Status saved = writePictureFile(row.arg.empty() ? old : link, {}); !saved)
+                error = saved.error();
+            else
+                expected["old.dat"] = std::to_string(
+                    std::hash<std::string> {}(pictureFileText({})));
+        } else if (row.op == Op::Number) {
+            if (Result<RowLines> lines = makeRowLines({}, row.arg); !lines)
+                error = lines.error();
+        } else {
+            g_hideSize = row.op == Op::LoadUnsized;
+            const Result<PictureRecords> read = readPictureFile(folder / "in.dat");
+            g_hideSize = false;
+            if (!read)
+                error = read.error();
+            for (int i = 0; read && i < read.value().count; ++i)
+                records += static_cast<char>(
+                    '0' + read.value().values[static_cast<std::size_t>(i)]);
         }
-        if (!error && row.op == Op::Save) {
-            expected["old.dat"] = digest(pictureFileText(Picture::Table {}));
-            struct stat info
-            { };
-            EXPECT_EQ(::stat((folder / "old.dat").c_str(), &info), 0);
-            EXPECT_TRUE(!row.mode || (info.st_mode & 07777) == row.mode) << row.name;
+        EXPECT_EQ(error ? std::optional(error->kind) : std::nullopt, row.error) << row.name;
+        const std::string said = error ? error->message : records;
+        EXPECT_TRUE(error ? said.find(row.said) != std::string::npos : said == row.said)
+            << row.name << ": " << said;
+        if (row.op == Op::SaveSetuid) {
+            EXPECT_EQ(fs::status(old).permissions(), fs::perms(0755));
         }
         EXPECT_EQ(tree(folder), expected) << row.name;
         fs::remove_all(folder);
@@ -224,7 +167,7 @@ TEST(HostileDeathTest, Cases)
     runRows(false);
 }
 
-// Needs root (to plant another user's link) and the kernel's protection of links on.
+// Planting another user's link needs root, and the kernel's protection of links must be on.
 TEST(HostileDeathTest, CasesUnderLinkProtection)
 {
     std::ifstream setting("/proc/sys/fs/protected_symlinks");
