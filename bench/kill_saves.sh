@@ -7,10 +7,11 @@
 #  2. WRITERS save_loop processes save SAVES times each over one file at once, while
 #     the file is checked over and over; every check must find a whole picture, every
 #     save must succeed, and nothing may be left behind.
-# usage: bench/kill_saves.sh [BUILD [KILLS [WRITERS [SAVES [FOLDER]]]]]
-#        (defaults: build 500 4 250, a new folder under TMPDIR; FOLDER picks the file system)
+# usage: bench/kill_saves.sh [BUILD [KILLS [WRITERS [SAVES [FOLDER [named]]]]]]
+#        (defaults: build 500 4 250, a new folder under TMPDIR; FOLDER picks the file system;
+#        "named" saves as where the file system has no unnamed temporary files)
 set -euo pipefail
-build=${1:-build} kills=${2:-500} writers=${3:-4} saves=${4:-250}
+build=${1:-build} kills=${2:-500} writers=${3:-4} saves=${4:-250} named=${6:-}
 loop=$(realpath "$build/bench/save_loop")
 work=$(mktemp -d "${5:-${TMPDIR:-/tmp}}/dotdata-kill-XXXXXX")
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -19,12 +20,12 @@ fail() {
     echo "kill_saves: $*" >&2
     exit 1
 }
-echo "folder $work on $(stat -f -c %T "$work")"
+echo "folder $work on $(stat -f -c %T "$work")${named:+, named temporary files}"
 
 "$loop" "$target" 1 0
 left=0
 for ((i = 1; i <= kills; i++)); do
-    "$loop" "$target" 0 "$i" &
+    "$loop" "$target" 0 "$i" $named &
     sleep "0.0$((RANDOM % 30))"
     kill -KILL $!
     wait $! 2>/dev/null || true
@@ -39,7 +40,7 @@ echo "killed saves: $kills, file whole after every one, temporary files left: $l
 
 pids=()
 for ((w = 0; w < writers; w++)); do
-    "$loop" "$target" "$saves" "$w" &
+    "$loop" "$target" "$saves" "$w" $named &
     pids+=($!)
 done
 checks=0

@@ -3,17 +3,46 @@
 // else behind. Every picture saved is one colour all over, so any whole file is one of
 // eight texts and a torn or partial one is none of them.
 //
-//   save_loop FILE COUNT FIRST   saves COUNT pictures (0: until killed), colours FIRST, FIRST+1...
-//   save_loop --check FILE       exits 0 when FILE holds a whole picture, else says what it holds
+//   save_loop FILE COUNT FIRST [named]   saves COUNT pictures (0: until killed), colours
+//                                        FIRST, FIRST+1...; "named": as where the file
+//                                        system has no unnamed temporary files
+//   save_loop --check FILE               exits 0 when FILE holds a whole picture
 
 #include "dotdata/picturefile.h"
 
+#include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#include <fcntl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+bool g_noUnnamedFiles = false;
+
+} // namespace
+
+// Linked ahead of the C library's, so the core's saves call this one: it refuses
+// O_TMPFILE as a file system without unnamed files does, when asked to.
+extern "C" int open(const char *path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    const auto mode = static_cast<mode_t>(va_arg(args, int));
+    va_end(args);
+    if (g_noUnnamedFiles && (flags & O_TMPFILE) == O_TMPFILE) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_openat, AT_FDCWD, path, flags, mode));
+}
 
 namespace {
 
@@ -43,10 +72,12 @@ int main(int argc, char **argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--check") == 0)
         return check(argv[2]);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: save_loop FILE COUNT FIRST | save_loop --check FILE\n");
+    if (argc != 4 && !(argc == 5 && std::strcmp(argv[4], "named") == 0)) {
+        std::fprintf(
+            stderr, "usage: save_loop FILE COUNT FIRST [named] | save_loop --check FILE\n");
         return 2;
     }
+    g_noUnnamedFiles = argc == 5;
     const long count = std::strtol(argv[2], nullptr, 10);
     const int first = std::atoi(argv[3]);
     for (long i = 0; count == 0 || i < count; ++i) {

@@ -155,17 +155,19 @@ void fillTemplate(std::string &name)
         name[i] = kLetters[pick(random)];
 }
 
-// Gives a complete unnamed (O_TMPFILE) file a name from the template. /proc/self/fd
-// works for any process; AT_EMPTY_PATH, tried where /proc is missing, needs
-// CAP_DAC_READ_SEARCH. Returns whether the file got a name.
+// Gives a complete unnamed (O_TMPFILE) file a name from the template. AT_EMPTY_PATH
+// names the file itself and is the quicker (which narrows the moment between naming and
+// renaming), but before Linux 6.10 it needs CAP_DAC_READ_SEARCH; /proc/self/fd works
+// for any process where /proc is mounted. Returns whether the file got a name.
 bool nameUnnamedFile(int fd, std::string &name)
 {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
         fillTemplate(name);
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        if (::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)
             return true;
-        if (errno == ENOENT && ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)
+        if (errno != EEXIST
+            && ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
             return true;
         if (errno != EEXIST)
             return false;
