@@ -429,7 +429,8 @@ Error tooLarge(const std::filesystem::path &path)
     return {ErrorKind::TooLarge,
         path.string() + ": the file is larger than "
             + std::to_string(kMaxPictureFileBytes / (1024 * 1024))
-            + " MiB; a picture file is 5120 bytes, and no file of records comes near that"};
+            + " MiB, the most a picture file is read to: one as written is 5120 bytes, and"
+              " 1025 records of 4000 bytes each would still fit"};
 }
 
 // How many bytes of a UTF-8 byte-order mark begin the text (0 or 3). A UTF-16 or
