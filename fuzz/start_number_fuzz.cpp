@@ -1,5 +1,7 @@
 // Fuzzes the start number conversion and the number image. Any text either converts
-// to a finite number or fails with NotANumber, and makeRowLines agrees. A converted
+// to a finite number or fails with NotANumber, and makeRowLines agrees, but for a number
+// whose 32 line number images, each made alone, are not all different: that fails with
+// LineNumbersRepeat, and every other makes 32 different line numbers. A converted
 // number's image is a blank or "-" and then plain ASCII ("." as decimal point, never a
 // comma), and converts back: exactly for integral values below 1e15, which are written
 // in full, and to 15 significant digits otherwise.
@@ -10,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -31,7 +34,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string_view text(reinterpret_cast<const char *>(data), size);
     const dotdata::Result<double> parsed = dotdata::parseStartNumber(text);
     const auto lines = dotdata::makeRowLines(dotdata::Picture::Table {}, text);
-    check(parsed.ok() == lines.ok(), "makeRowLines disagrees with the conversion", text);
+    std::set<std::string> numbers;
+    for (int r = 0; parsed.ok() && r < dotdata::kRows; ++r)
+        numbers.insert(dotdata::numberImage(parsed.value() + r * 10.0));
+    const bool distinct = numbers.size() == dotdata::kRows;
+    check(lines.ok() == (parsed.ok() && distinct), "makeRowLines disagrees with the conversion",
+        text);
+    if (parsed.ok() && !distinct) {
+        check(lines.error().kind == dotdata::ErrorKind::LineNumbersRepeat,
+            "repeating line numbers refused with another kind", text);
+        return 0;
+    }
     if (!parsed.ok()) {
         check(parsed.error().kind == dotdata::ErrorKind::NotANumber
                 && !parsed.error().message.empty(),

@@ -63,8 +63,14 @@ constexpr char kCannotWrite[] = QT_TRANSLATE_NOOP("EditorWindow", "ファイル�
 constexpr char kNotAFile[] = QT_TRANSLATE_NOOP("EditorWindow", "通常のファイルではありません。");
 constexpr char kTooManyRecords[] = QT_TRANSLATE_NOOP(
     "EditorWindow", "レコードが多すぎます (最大 %1 件)。");
+constexpr char kTooLarge[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "ファイルが大きすぎます (最大 %1 MiB)。\n絵のファイルは 5120 バイトです。");
+constexpr char kWideText[] = QT_TRANSLATE_NOOP("EditorWindow",
+    "UTF-16 か UTF-32 のファイルです。\nASCII か UTF-8 のファイルを選んでください。");
 constexpr char kNotANumber[] = QT_TRANSLATE_NOOP(
     "EditorWindow", "数値ではありません。\n数値を入力してください。");
+constexpr char kLineNumbersRepeat[] = QT_TRANSLATE_NOOP("EditorWindow",
+    "桁数が多すぎて、32 行の行番号が重複します。\n桁数の少ない数値を入力してください。");
 } // namespace texts
 
 QString text(const char *source)
@@ -95,6 +101,12 @@ QString reasonText(const Error &error)
     case ErrorKind::TooManyRecords:
         reason = text(texts::kTooManyRecords).arg(kEntries);
         break;
+    case ErrorKind::TooLarge:
+        reason = text(texts::kTooLarge).arg(kMaxInputBytes / (1024 * 1024));
+        break;
+    case ErrorKind::WideText:
+        reason = text(texts::kWideText);
+        break;
     case ErrorKind::NotANumber:
         reason = text(texts::kNotANumber);
         break;
@@ -122,6 +134,9 @@ QString reasonText(const Error &error)
         break;
     case ErrorKind::ImageBlock:
         reason = text(texts::kImageBlock).arg(n[0]).arg(n[1]);
+        break;
+    case ErrorKind::LineNumbersRepeat:
+        reason = text(texts::kLineNumbersRepeat);
         break;
     }
     // The system's own wording of its reason follows the user's language setting.

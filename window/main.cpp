@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <variant>
@@ -27,6 +28,11 @@ Command commandOrExit(const QStringList &arguments)
 
 int main(int argc, char **argv)
 {
+    // Under a file size limit (ulimit -f) a write past it would kill the program with
+    // SIGXFSZ, losing the picture; ignored, the write fails with EFBIG and the save
+    // reports it like any other failure.
+    std::signal(SIGXFSZ, SIG_IGN);
+
     QCoreApplication::setApplicationName(QStringLiteral("dotdata"));
     QCoreApplication::setApplicationVersion(QStringLiteral(DOTDATA_VERSION));
     QStringList arguments;

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
@@ -112,31 +110,20 @@ Result<PictureRecords> readDataText(std::string_view text)
     return records;
 }
 
-Result<std::string> readInputFile(const std::filesystem::path &path)
-{
-    // Until the bounded reader lands: read it whole.
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return Error {ErrorKind::CannotOpen, "cannot open " + path.string()};
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 Result<PictureRecords> readTextInput(std::string_view bytes)
 {
-    switch (recogniseInput(bytes)) {
+    const Result<std::string_view> text = withoutByteOrderMark(bytes);
+    if (!text)
+        return text.error();
+    switch (recogniseInput(text.value())) {
     case InputForm::Binary:
         return Error {ErrorKind::BinaryData, "binary data, no picture file, DATA text or image"};
     case InputForm::DataText:
-        return readDataText(bytes);
+        return readDataText(text.value());
     case InputForm::PictureFile:
         break;
     }
-    RecordParser parser;
-    if (Status fed = parser.feed(bytes); !fed)
-        return fed.error();
-    if (Status done = parser.finish(); !done)
-        return done.error();
-    return parser.records();
+    return readPictureText(text.value());
 }
 
 bool mayBeImage(std::string_view bytes)

@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include <random>
 #include <string>
 #include <system_error>
 
@@ -38,15 +40,21 @@ Error notAFile(const char *what, const std::filesystem::path &path)
     return {ErrorKind::NotAFile, std::string(what) + " " + path.string() + ": not a regular file"};
 }
 
+struct ResolvedPath
+{
+    std::filesystem::path path;
+    bool throughLink = false;
+};
+
 // Follows a chain of symbolic links so that saving replaces the file a link points
 // to rather than the link itself. A dangling link resolves to the path it names.
-Result<std::filesystem::path> resolveLinks(const std::filesystem::path &link)
+Result<ResolvedPath> resolveLinks(const std::filesystem::path &link)
 {
     std::filesystem::path path = link;
     for (int hops = 0; hops < 40; ++hops) {
         std::error_code ec;
         if (!std::filesystem::is_symlink(path, ec))
-            return path;
+            return ResolvedPath {path, hops > 0};
         const std::filesystem::path target = std::filesystem::read_symlink(path, ec);
         if (ec)
             return fileError(ErrorKind::CannotOpen, "cannot follow the link", link, ec.value());
@@ -94,6 +102,142 @@ private:
     int m_fd;
 };
 
+// Resolving links in user space and renaming over the result would get past the kernel's
+// protection of links (fs.protected_symlinks: a link that another user planted in a
+// sticky world-writable folder such as /tmp is not followed). So the kernel judges: the
+// path is opened for writing as a shell's ">>" would, creating and truncating nothing,
+// and a refusal refuses the save. A dangling link passes (ENOENT), since a save may create
+// the file it names; the kernel checks a protected link before it looks for the file, so
+// such a link is refused even when dangling. The file opened must be the one about to be
+// replaced, or the link was changed in between.
+Status checkWriteThroughLink(const std::filesystem::path &path, const struct stat *old)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT && !old)
+            return Done {};
+        return fileError(ErrorKind::CannotWrite, "cannot write through the link", path, errno);
+    }
+    FileDescriptor file(fd);
+    struct stat opened
+    { };
+    if (::fstat(file.get(), &opened) != 0)
+        return fileError(ErrorKind::CannotWrite, "cannot write through the link", path, errno);
+    if (!old || opened.st_dev != old->st_dev || opened.st_ino != old->st_ino) {
+        return Error {ErrorKind::CannotWrite,
+            "cannot write through the link " + path.string() + ": it changed during the save"};
+    }
+    return Done {};
+}
+
+// A hidden name in the target's folder, after the target, ending in six X's to be
+// replaced. A name that would pass the longest name a folder takes (so that a valid
+// target name could never be saved to) gives way to a fixed one.
+std::string temporaryTemplate(
+    const std::filesystem::path &folder, const std::filesystem::path &target)
+{
+    std::string base = "." + target.filename().string() + ".XXXXXX";
+    if (base.size() > NAME_MAX)
+        base = ".dotdata.XXXXXX";
+    return (folder / base).string();
+}
+
+// Replaces the six X's at the end of a template with random letters and digits, as
+// mkstemp does. A guessed name costs only another attempt: linkat never replaces
+// anything and never follows a link at the new name.
+void fillTemplate(std::string &name)
+{
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937 random(std::random_device {}());
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    for (std::size_t i = name.size() - 6; i < name.size(); ++i)
+        name[i] = kLetters[pick(random)];
+}
+
+// Gives a complete unnamed (O_TMPFILE) file a name from the template. AT_EMPTY_PATH
+// names the file itself and is the quicker (which narrows the moment between naming and
+// renaming), but before Linux 6.10 it needs CAP_DAC_READ_SEARCH; /proc/self/fd works
+// for any process where /proc is mounted. Returns whether the file got a name.
+bool nameUnnamedFile(int fd, std::string &name)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        fillTemplate(name);
+        if (::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)
+            return true;
+        if (errno != EEXIST
+            && ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+// What a save needs to know about its target, found before any file is made.
+struct SaveTarget
+{
+    const std::filesystem::path &path; // as the user gave it, for messages
+    std::filesystem::path target; // links resolved
+    std::filesystem::path folder;
+    bool exists;
+    struct stat old; // valid when exists
+    mode_t mode;
+};
+
+// Writes text into a temporary file in the target's folder and renames it over the
+// target. An unnamed temporary file is named only once complete and synced, and renamed
+// at once, so a save killed at any moment leaves nothing behind but in that instant.
+// Returns nullopt when the file system cannot give an unnamed file a name; the caller
+// then saves through a named temporary file.
+std::optional<Status> saveThroughTemporary(const SaveTarget &t, std::string_view text, bool unnamed)
+{
+    std::string tempName = temporaryTemplate(t.folder, t.target);
+    const int fd = unnamed ? ::open(t.folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
+                           : ::mkstemp(tempName.data());
+    if (fd < 0) {
+        if (unnamed && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL))
+            return std::nullopt;
+        return fileError(ErrorKind::CannotOpen, "cannot create a file in", t.folder, errno);
+    }
+    FileDescriptor file(fd);
+    bool named = !unnamed;
+    auto fail = [&](const char *what, int error) -> Status {
+        if (file.get() >= 0)
+            file.close();
+        if (named)
+            ::unlink(tempName.c_str());
+        return fileError(ErrorKind::CannotWrite, what, t.path, error);
+    };
+
+    if (t.exists && ::geteuid() == 0)
+        (void)!::fchown(file.get(), t.old.st_uid, t.old.st_gid);
+    if (::fchmod(file.get(), t.mode) != 0)
+        return fail("cannot write", errno);
+    if (!writeAll(file.get(), text))
+        return fail("cannot write", errno);
+    if (::fsync(file.get()) != 0)
+        return fail("cannot write", errno);
+    if (unnamed && !nameUnnamedFile(file.get(), tempName))
+        return std::nullopt;
+    named = true;
+    // Once the unnamed file has a name, a kill leaves it behind until the rename, so the
+    // rename follows at once; its data are synced, and its close can wait.
+    if (!unnamed && file.close() != 0)
+        return fail("cannot write", errno);
+    if (::rename(tempName.c_str(), t.target.c_str()) != 0)
+        return fail("cannot replace", errno);
+
+    // Make the rename itself durable; a failure here no longer endangers any data.
+    const int dir = ::open(t.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return Done {};
+}
+
 } // namespace
 
 std::string pictureFileText(const Picture::Table &table)
@@ -114,75 +258,42 @@ Status writePictureFile(const std::filesystem::path &path, const Picture::Table 
 
 Status writeFileAtomically(const std::filesystem::path &path, std::string_view bytes)
 {
-    const Result<std::filesystem::path> resolved = resolveLinks(path);
+    const Result<ResolvedPath> resolved = resolveLinks(path);
     if (!resolved)
         return resolved.error();
-    const std::filesystem::path &target = resolved.value();
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    SaveTarget t {path, resolved.value().path, {}, false, {}, 0};
+    t.folder = t.target.has_parent_path() ? t.target.parent_path() : ".";
 
     // A rename would replace anything, so the old target is checked first: only a
     // regular file that may be written is replaced.
-    struct stat old
-    { };
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists) {
-        if (S_ISDIR(old.st_mode))
+    t.exists = ::stat(t.target.c_str(), &t.old) == 0;
+    if (t.exists) {
+        if (S_ISDIR(t.old.st_mode))
             return fileError(ErrorKind::CannotWrite, "cannot replace", path, EISDIR);
-        if (!S_ISREG(old.st_mode))
+        if (!S_ISREG(t.old.st_mode))
             return notAFile("cannot replace", path);
-        if (::access(target.c_str(), W_OK) != 0)
+        if (::access(t.target.c_str(), W_OK) != 0)
             return fileError(ErrorKind::CannotWrite, "cannot replace", path, errno);
     }
+    if (resolved.value().throughLink) {
+        if (Status allowed = checkWriteThroughLink(path, t.exists ? &t.old : nullptr); !allowed)
+            return allowed;
+    }
 
-    // The temporary file is named after the target, unless that would pass the longest
-    // name a folder takes and so make a valid target name impossible to save to.
-    std::string tempBase = "." + target.filename().string() + ".XXXXXX";
-    if (tempBase.size() > NAME_MAX)
-        tempBase = ".dotdata.XXXXXX";
-    std::string tempName = (folder / tempBase).string();
-
-    const int fd = ::mkstemp(tempName.data());
-    if (fd < 0)
-        return fileError(ErrorKind::CannotOpen, "cannot create a file in", folder, errno);
-    FileDescriptor file(fd);
-
-    auto fail = [&](const char *what, int error) -> Status {
-        if (file.get() >= 0)
-            file.close();
-        ::unlink(tempName.c_str());
-        return fileError(ErrorKind::CannotWrite, what, path, error);
-    };
-
-    // mkstemp makes the file private; give it the old file's permissions (and, where
-    // allowed, its owner), or the ones a newly created file would get.
-    mode_t mode = old.st_mode & 07777;
-    if (exists) {
-        if (::geteuid() == 0)
-            (void)!::fchown(file.get(), old.st_uid, old.st_gid);
+    // The old file's read, write and execute bits; setuid, setgid and sticky bits are
+    // not carried over to a file that this program wrote. A new file gets what a newly
+    // created file would get.
+    if (t.exists) {
+        t.mode = t.old.st_mode & 0777;
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
-        mode = 0666 & ~mask;
+        t.mode = 0666 & ~mask;
     }
-    if (::fchmod(file.get(), mode) != 0)
-        return fail("cannot write", errno);
 
-    if (!writeAll(file.get(), bytes))
-        return fail("cannot write", errno);
-    if (::fsync(file.get()) != 0)
-        return fail("cannot write", errno);
-    if (file.close() != 0)
-        return fail("cannot write", errno);
-    if (::rename(tempName.c_str(), target.c_str()) != 0)
-        return fail("cannot replace", errno);
-
-    // Make the rename itself durable; a failure here no longer endangers any data.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return Done {};
+    if (std::optional<Status> saved = saveThroughTemporary(t, bytes, true))
+        return *saved;
+    return *saveThroughTemporary(t, bytes, false);
 }
 
 void PictureRecords::applyTo(Picture &picture) const
@@ -315,23 +426,63 @@ Status RecordParser::finish()
     return Done {};
 }
 
-Result<PictureRecords> readPictureFile(const std::filesystem::path &path)
+namespace {
+
+Error tooLarge(const std::filesystem::path &path)
+{
+    return {ErrorKind::TooLarge,
+        path.string() + ": the file is larger than "
+            + std::to_string(kMaxInputBytes / (1024 * 1024))
+            + " MiB, the most an input is read to: a picture file as written is 5120 bytes,"
+              " and the largest image dotdata writes is 12 MiB"};
+}
+
+Error named(const std::filesystem::path &path, Error error)
+{
+    error.message = path.string() + ": " + error.message;
+    return error;
+}
+
+} // namespace
+
+Result<std::string_view> withoutByteOrderMark(std::string_view bytes)
+{
+    // A UTF-16 or UTF-32 text has a NUL byte beside every character; read as records it
+    // would give nonsense rather than an error. The UTF-32 marks are tested first, as
+    // the little-endian one begins with the UTF-16 one.
+    using namespace std::string_view_literals;
+    const char *wide = nullptr;
+    if (bytes.starts_with("\xEF\xBB\xBF"sv))
+        return bytes.substr(3);
+    if (bytes.starts_with("\xFF\xFE\0\0"sv) || bytes.starts_with("\0\0\xFE\xFF"sv))
+        wide = "UTF-32";
+    else if (bytes.starts_with("\xFF\xFE"sv) || bytes.starts_with("\xFE\xFF"sv))
+        wide = "UTF-16";
+    if (!wide)
+        return bytes;
+    return Error {ErrorKind::WideText,
+        std::string("the file is ") + wide
+            + " text (it begins with a byte-order mark); dotdata reads ASCII text"};
+}
+
+Result<std::string> readInputFile(const std::filesystem::path &path)
 {
     // O_NONBLOCK keeps a FIFO from blocking the open; only regular files are read.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return fileError(ErrorKind::CannotOpen, "cannot open", path, errno);
     FileDescriptor file(fd);
-    struct stat info
-    { };
+    struct stat info = {};
     if (::fstat(file.get(), &info) != 0)
         return fileError(ErrorKind::CannotOpen, "cannot open", path, errno);
     if (S_ISDIR(info.st_mode))
         return fileError(ErrorKind::CannotOpen, "cannot open", path, EISDIR);
     if (!S_ISREG(info.st_mode))
         return notAFile("cannot open", path);
+    if (info.st_size > kMaxInputBytes)
+        return tooLarge(path);
 
-    RecordParser parser;
+    std::string bytes;
     char buffer[64 * 1024];
     for (;;) {
         const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
@@ -341,13 +492,33 @@ Result<PictureRecords> readPictureFile(const std::filesystem::path &path)
             return fileError(ErrorKind::CannotRead, "cannot read", path, errno);
         }
         if (n == 0)
-            break;
-        if (Status fed = parser.feed({buffer, static_cast<std::size_t>(n)}); !fed)
-            return Error {fed.error().kind, path.string() + ": " + fed.error().message};
+            return bytes;
+        // A file that grows while it is read, or whose size the system does not report
+        // (as in /proc), is stopped at the same bound.
+        if (std::int64_t(bytes.size()) + n > kMaxInputBytes)
+            return tooLarge(path);
+        bytes.append(buffer, std::size_t(n));
     }
+}
+
+Result<PictureRecords> readPictureText(std::string_view text)
+{
+    RecordParser parser;
+    if (Status fed = parser.feed(text); !fed)
+        return fed.error();
     if (Status done = parser.finish(); !done)
-        return Error {done.error().kind, path.string() + ": " + done.error().message};
+        return done.error();
     return parser.records();
+}
+
+Result<PictureRecords> readPictureFile(const std::filesystem::path &path)
+{
+    const Result<std::string> bytes = readInputFile(path);
+    if (!bytes)
+        return bytes.error();
+    const Result<std::string_view> text = withoutByteOrderMark(bytes.value());
+    Result<PictureRecords> records = text ? readPictureText(text.value()) : text.error();
+    return records ? records : named(path, records.error());
 }
 
 } // namespace dotdata

@@ -17,7 +17,7 @@ expect() { # STATUS PATTERN ARGS...: the exit status and a pattern the standard 
     local want=$1 pattern=$2 status=0
     shift 2
     "$dotdata" "$@" >out 2>err || status=$?
-    [ "$status" -eq "$want" ] && grep -qE "$pattern" err ||
+    [ "$status" -eq "$want" ] && grep -qE -- "$pattern" err ||
         fail "dotdata $* ended with $status, saying: $(cat err)"
     [ "$want" -ne 1 ] || [ "$(wc -l <err)" -eq 1 ] || fail "dotdata $* said more than one line"
 }

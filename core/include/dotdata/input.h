@@ -26,11 +26,8 @@ InputForm recogniseInput(std::string_view bytes);
 /// no single run of digits) are passed over. Gives 1024 records; errors name the line.
 Result<PictureRecords> readDataText(std::string_view text);
 
-/// The bytes of a regular file of at most kMaxInputBytes.
-Result<std::string> readInputFile(const std::filesystem::path &path);
-
-/// The records the text forms of an input hold: DATA text or a picture file. Binary
-/// data fails.
+/// The records the text forms of an input hold, after a UTF-8 byte-order mark: DATA
+/// text or a picture file. Binary data and UTF-16 or UTF-32 text fail.
 Result<PictureRecords> readTextInput(std::string_view bytes);
 
 /// Whether bytes can be an image at all: every binary image format has a NUL byte in its

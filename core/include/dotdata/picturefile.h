@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace dotdata {
@@ -17,7 +18,11 @@ std::string pictureFileText(const Picture::Table &table);
 
 /// Writes the picture file atomically: a temporary file in the same folder is
 /// written, synced and renamed over the target, so on failure the old file is
-/// intact. A symbolic link as target has the file it points to replaced.
+/// intact. The temporary file has no name until it is complete (where the file system
+/// allows), so a save killed midway leaves nothing behind. A symbolic link as target has
+/// the file it points to replaced, but only where the kernel lets this process open the
+/// file through the link for writing. The new file takes the old one's owner (when
+/// root) and its read, write and execute bits.
 Status writePictureFile(const std::filesystem::path &path, const Picture::Table &table);
 
 /// Writes any file the way a picture file is written.
@@ -62,8 +67,24 @@ private:
     bool m_failed = false;
 };
 
-/// Reads the records of a picture file without touching any table; streams the file
-/// in fixed-size blocks. Only a regular file is read.
+/// The largest input file read: 16 MiB. A picture file as written is 5120 bytes and its
+/// DATA text 1.4 KB; the largest image dotdata writes (2048 x 2048 pixels, 12 MiB as a
+/// BMP) still fits, and reading that much takes milliseconds, so the window never freezes
+/// on a file picked by mistake.
+inline constexpr std::int64_t kMaxInputBytes = 16 * 1024 * 1024;
+
+/// The bytes of a regular file of at most kMaxInputBytes (TooLarge beyond, also for a
+/// file that grows while read).
+Result<std::string> readInputFile(const std::filesystem::path &path);
+
+/// Text after a UTF-8 byte-order mark, if any; a UTF-16 or UTF-32 one is WideText.
+Result<std::string_view> withoutByteOrderMark(std::string_view bytes);
+
+/// The records of picture file text, by the record rules of RecordParser.
+Result<PictureRecords> readPictureText(std::string_view text);
+
+/// Reads the records of a picture file without touching any table. A UTF-8 byte-order
+/// mark at the start is skipped. Each message names the file.
 Result<PictureRecords> readPictureFile(const std::filesystem::path &path);
 
 } // namespace dotdata

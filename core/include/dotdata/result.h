@@ -14,7 +14,10 @@ enum class ErrorKind {
     CannotWrite, ///< writing, syncing or replacing a file failed
     NotAFile, ///< the path names a pipe, a device or the like, not a regular file
     TooManyRecords, ///< a picture file holds more records than the table has entries
+    TooLarge, ///< a file larger than any input dotdata reads (kMaxInputBytes)
+    WideText, ///< a UTF-16 or UTF-32 text, told by its byte-order mark
     NotANumber, ///< a start number that is not a finite decimal number
+    LineNumbersRepeat, ///< a start number whose 32 line numbers would not all differ
     BinaryData, ///< a file with a NUL byte that is no image: no text at all
     DataLineCount, ///< DATA text without exactly 32 DATA lines (numbers: found, 33rd line)
     DataLineLength, ///< a DATA line without 32 digits (numbers: line, digits)
