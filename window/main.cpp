@@ -1,9 +1,9 @@
 #include "displaycheck.h"
 #include "editorwindow.h"
+#include "programicon.h"
 #include "userdialogs.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -23,7 +23,6 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral(DOTDATA_VERSION));
     // The desktop entry's name: on Wayland the compositor takes the window icon from it.
     QApplication::setDesktopFileName(QStringLiteral("dotdata"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("dotdata")));
     // Qt's own texts (dialog buttons, the overwrite question) in the desktop's language.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -32,6 +31,7 @@ int main(int argc, char **argv)
 
     dotdata::window::QtUserDialogs dialogs;
     dotdata::window::EditorWindow window(dialogs);
+    dotdata::window::setProgramIconAfterFirstPaint(window, QStringLiteral("dotdata"));
     window.show();
     return QApplication::exec();
 }
