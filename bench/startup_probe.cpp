@@ -1,9 +1,11 @@
 // Starts a program and reports how long it took until its window, found by title, was
-// mapped on the X display, how long until the program first drew into it, and the
+// shown on the X display, how long until the program first drew into it, and the
 // program's peak resident memory (VmHWM) a moment later. The program is then ended.
 //
-//   startup_probe TITLE SETTLE_MS PROGRAM [ARGS...]
-// prints "<ms to map> <ms to first drawing> <VmHWM in KiB>".
+//   startup_probe [--poll] TITLE SETTLE_MS PROGRAM [ARGS...]
+// prints "<ms to shown> <ms to first drawing> <VmHWM in KiB>". The window counts as shown
+// when the server reports it mapped or, with --poll, when a look at the program's windows
+// every millisecond finds it viewable, as a script waiting for the window would.
 
 #include "benchsupport.h"
 
@@ -16,13 +18,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
+#include <map>
 #include <thread>
 
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 extern char **environ;
 
@@ -30,14 +31,16 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-bool hasTitle(Display *display, Window window, const char *title)
+bool isShown(Display *display, Window window, const char *title)
 {
+    XWindowAttributes attributes;
     char *name = nullptr;
-    const bool same = XFetchName(display, window, &name) != 0 && name != nullptr
-        && std::strcmp(name, title) == 0;
+    const bool shown = XGetWindowAttributes(display, window, &attributes) != 0
+        && attributes.map_state == IsViewable && XFetchName(display, window, &name) != 0
+        && name != nullptr && std::strcmp(name, title) == 0;
     if (name != nullptr)
         XFree(name);
-    return same;
+    return shown;
 }
 
 int fail(pid_t pid, const char *why)
@@ -54,18 +57,22 @@ int fail(pid_t pid, const char *why)
 
 int main(int argc, char **argv)
 {
+    const bool polled = argc > 1 && std::strcmp(argv[1], "--poll") == 0;
+    argc -= polled;
+    argv += polled;
     if (argc < 4) {
-        std::fprintf(stderr, "usage: startup_probe TITLE SETTLE_MS PROGRAM [ARGS...]\n");
+        std::fprintf(stderr, "usage: startup_probe [--poll] TITLE SETTLE_MS PROGRAM [ARGS...]\n");
         return 2;
     }
     const char *title = argv[1];
-    const int settleMs = std::atoi(argv[2]);
     Display *display = XOpenDisplay(nullptr);
     if (display == nullptr)
         return fail(0, "cannot open the display");
     int damageEvent = 0, damageError = 0;
     if (!XDamageQueryExtension(display, &damageEvent, &damageError))
         return fail(0, "the display has no DAMAGE extension");
+    // A window may be gone by the time it is looked at; that is no reason to stop.
+    XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
     // Without a window manager a top-level window is a child of the root window, so its
     // creation and mapping are reported to anyone watching the root's substructure.
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
@@ -76,42 +83,54 @@ int main(int argc, char **argv)
     if (::posix_spawn(&pid, argv[3], nullptr, nullptr, argv + 3, environ) != 0)
         return fail(0, "cannot start the program");
 
-    // Every new top-level window is watched for drawing from its creation on, before its
-    // title is known, so that no drawing can slip past; drawing into a window counts
-    // only once it is mapped.
+    // Every new top-level window, with the time of its first drawing. Each is watched for
+    // drawing from its creation on, before its title is known, so no drawing slips past.
+    std::map<Window, Clock::time_point> drawn;
     Window target = None;
-    Clock::time_point mapped, drawn;
-    const Clock::time_point deadline = spawned + std::chrono::seconds(30);
-    while (drawn == Clock::time_point()) {
-        while (XPending(display) == 0) {
+    Clock::time_point shown, nextLook;
+    while (target == None || drawn[target] == Clock::time_point()) {
+        const Clock::time_point now = Clock::now();
+        if (polled && target == None && now >= nextLook) {
+            nextLook = now + std::chrono::milliseconds(1);
+            for (auto it = drawn.begin(); it != drawn.end() && target == None; ++it) {
+                if (isShown(display, it->first, title)) {
+                    target = it->first;
+                    shown = now;
+                }
+            }
+        }
+        if (XPending(display) == 0) {
             if (::waitpid(pid, nullptr, WNOHANG) == pid)
                 return fail(0, "the program ended before it drew its window");
-            if (Clock::now() > deadline)
-                return fail(pid, "no window with that title was mapped and drawn within 30 s");
+            if (now > spawned + std::chrono::seconds(30))
+                return fail(pid, "no window with that title was shown and drawn within 30 s");
             pollfd fd {ConnectionNumber(display), POLLIN, 0};
-            ::poll(&fd, 1, 10);
+            ::poll(&fd, 1, 1);
+            continue;
         }
         XEvent event;
         XNextEvent(display, &event);
         if (event.type == CreateNotify) {
             XDamageCreate(display, event.xcreatewindow.window, XDamageReportNonEmpty);
-        } else if (event.type == MapNotify && target == None
-            && hasTitle(display, event.xmap.window, title)) {
-            mapped = Clock::now();
+            drawn[event.xcreatewindow.window];
+        } else if (event.type == MapNotify && !polled && target == None
+            && isShown(display, event.xmap.window, title)) {
             target = event.xmap.window;
-        } else if (event.type == damageEvent + XDamageNotify && target != None
-            && reinterpret_cast<XDamageNotifyEvent &>(event).drawable == target) {
-            drawn = Clock::now();
+            shown = now;
+        } else if (event.type == damageEvent + XDamageNotify) {
+            auto &first = drawn[reinterpret_cast<XDamageNotifyEvent &>(event).drawable];
+            if (first == Clock::time_point())
+                first = Clock::now();
         }
     }
-    const std::chrono::duration<double, std::milli> toMap = mapped - spawned,
-                                                    toDraw = drawn - spawned;
+    const std::chrono::duration<double, std::milli> toShow = shown - spawned,
+                                                    toDraw = drawn[target] - spawned;
 
-    std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
-    const long peak = dotdata::bench::peakResidentKiB(std::to_string(pid));
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(argv[2])));
+    const long peak = dotdata::bench::peakResidentKiB(pid);
     ::kill(pid, SIGTERM);
     ::waitpid(pid, nullptr, 0);
     XCloseDisplay(display);
-    std::printf("%.1f %.1f %ld\n", toMap.count(), toDraw.count(), peak);
+    std::printf("%.1f %.1f %ld\n", toShow.count(), toDraw.count(), peak);
     return peak > 0 ? 0 : 1;
 }

@@ -1,10 +1,10 @@
-// Benchmarks of the editor window, driven through QTest on Qt's offscreen platform:
-//  - MAKE DATA: the whole command (the 32 row fields and the statement box), median
-//    over many presses, alone and with the repaint it causes;
-//  - clicks on cells: the area repainted per click, summed over every widget, and the
-//    time from press to repaint.
+// Benchmarks of the editor window through QTest on Qt's offscreen platform:
+//  - makeData: QBENCHMARK of the MAKE DATA command (the 32 row fields and the statement
+//    box), alone and from the mouse click to the end of its repaint;
+//  - cellClicks: 1000 clicks on cells, each checked to repaint exactly its cell and its
+//    preview pixel; reports the area painted per click and the time from press to repaint.
 //
-//   QT_QPA_PLATFORM=offscreen window_bench [runs]      (runs defaults to 1000)
+//   QT_QPA_PLATFORM=offscreen window_bench [QTest options, e.g. -median 5]
 
 #include "dotgrid.h"
 #include "editorwindow.h"
@@ -20,10 +20,7 @@
 #include <QTest>
 
 #include <algorithm>
-#include <array>
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
+#include <map>
 #include <random>
 #include <vector>
 
@@ -31,189 +28,152 @@ using namespace dotdata::window;
 
 namespace {
 
-// The bench never opens a file, so no dialog is ever shown.
+// The bench never opens a file, so a dialog or a message is a fault.
 class NoDialogs final : public UserDialogs
 {
 public:
     std::optional<QString> chooseFile(
         QWidget *, FileDialogKind, const FileDialogSettings &) override
     {
-        return std::nullopt;
+        qFatal("window_bench: a file dialog was opened");
     }
-    void showError(QWidget *, const QString &title, const QString &text) override
+    void showError(QWidget *, const QString &, const QString &text) override
     {
-        std::fprintf(stderr, "window_bench: unexpected message %s: %s\n", qPrintable(title),
-            qPrintable(text));
-        std::exit(1);
+        qFatal("window_bench: unexpected message: %s", qPrintable(text));
     }
 };
-
-// Sums the area of every paint event in the application while counting is on.
-class PaintMeter : public QObject
-{
-public:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && counting) {
-            const QRegion &region = static_cast<QPaintEvent *>(event)->region();
-            for (const QRect &r : region)
-                area += static_cast<long long>(r.width()) * r.height();
-            if (watched == grid)
-                gridRegion += region;
-            painted.push_back(watched);
-        }
-        return false;
-    }
-    void start()
-    {
-        painted.clear();
-        area = 0;
-        gridRegion = QRegion();
-        counting = true;
-    }
-    QObject *grid = nullptr;
-    bool counting = false;
-    long long area = 0;
-    QRegion gridRegion;
-    std::vector<QObject *> painted;
-};
-
-// Delivers events until target has been painted, or a second has passed.
-bool flushUntilPainted(const PaintMeter &meter, const QObject *target)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (std::find(meter.painted.begin(), meter.painted.end(), target) == meter.painted.end()) {
-        if (timer.elapsed() > 1000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-    }
-    return true;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    return values[static_cast<std::size_t>(p * static_cast<double>(values.size() - 1))];
-}
-
-template<typename T>
-T *child(QWidget &window, const QString &name)
-{
-    T *found = window.findChild<T *>(name);
-    if (found == nullptr) {
-        std::fprintf(stderr, "window_bench: no control %s\n", qPrintable(name));
-        std::exit(1);
-    }
-    return found;
-}
 
 } // namespace
 
+class WindowBench : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Collects the region of every paint event in the application, per widget.
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_painted[watched] += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_window));
+        qApp->installEventFilter(this);
+    }
+
+    void makeData_data()
+    {
+        QTest::addColumn<bool>("click");
+        QTest::newRow("command") << false;
+        QTest::newRow("click and repaint") << true;
+    }
+
+    // Before each press the start number changes (timed with it), so that every press
+    // changes every text.
+    void makeData()
+    {
+        QFETCH(bool, click);
+        auto *command = control<QPushButton>(plan::Command1);
+        auto *start = control<QLineEdit>(plan::SNUM);
+        QWidget *statements = control<QPlainTextEdit>(plan::DDATA)->viewport();
+        int presses = 0;
+        QBENCHMARK
+        {
+            start->setText(++presses % 2 ? QStringLiteral("1000") : QStringLiteral("2000"));
+            if (click) {
+                m_painted.clear();
+                QTest::mouseClick(command, Qt::LeftButton);
+                QVERIFY(paintedSoon(statements));
+            } else {
+                command->click(); // no mouse events and no repaint of the button
+            }
+        }
+        const QString firstLine = control<QLineEdit>(plan::DOTDATA[0])->text();
+        QVERIFY(firstLine.startsWith(QLatin1Char(' ') + start->text() + QLatin1String(" DATA ")));
+    }
+
+    // Each click gives a cell a colour it does not have yet, selected beforehand and not
+    // timed, so that every click changes the picture.
+    void cellClicks()
+    {
+        auto *grid = control<DotGrid>(plan::DOT);
+        auto *preview = control<QWidget>(plan::PREV);
+        std::mt19937 rng(7);
+        std::vector<double> times;
+        long long area = 0;
+        for (int i = 0; i < kClicks; ++i) {
+            const int cell = static_cast<int>(rng() % dotdata::kCells);
+            const int colour = (m_window.picture().entry(cell) + 1 + static_cast<int>(rng() % 7))
+                % dotdata::kPaletteSize;
+            QTest::mouseClick(control<QWidget>(plan::color[colour]), Qt::LeftButton);
+            QCoreApplication::processEvents();
+            m_painted.clear();
+            QElapsedTimer timer;
+            timer.start();
+            QTest::mouseClick(grid, Qt::LeftButton, {}, DotGrid::cellRect(cell).center());
+            QVERIFY(paintedSoon(grid));
+            times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+            QCoreApplication::processEvents();
+            // What the figure stands for: the cell and its preview pixel, nothing else.
+            QCOMPARE(m_window.picture().entry(cell), colour);
+            QCOMPARE(m_painted.size(), std::size_t(2));
+            QCOMPARE(m_painted[grid], QRegion(DotGrid::cellRect(cell)));
+            QCOMPARE(m_painted[preview], QRegion(PreviewBox::pixelRect(cell)));
+            for (const auto &[widget, region] : m_painted) {
+                for (const QRect &r : region)
+                    area += r.width() * r.height();
+            }
+        }
+        std::sort(times.begin(), times.end());
+        const QSize cell = DotGrid::cellRect(0).size();
+        const double perClick = static_cast<double>(area) / kClicks;
+        qInfo("%d clicks: painted per click %.1f px = %.3f cells of %dx%d px; press to repaint "
+              "median %.3f ms, 90%% %.3f ms",
+            kClicks, perClick, perClick / (cell.width() * cell.height()), cell.width(),
+            cell.height(), times[kClicks / 2], times[kClicks * 9 / 10]);
+    }
+
+private:
+    static constexpr int kClicks = 1000;
+
+    template<typename T>
+    T *control(const Placement &placement)
+    {
+        T *found = m_window.findChild<T *>(placement.objectName());
+        if (!found)
+            qFatal("window_bench: no control %s", qPrintable(placement.objectName()));
+        return found;
+    }
+
+    // Delivers events until target has been painted, for at most a second.
+    bool paintedSoon(const QObject *target)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!m_painted.contains(target) && timer.elapsed() < 1000)
+            QCoreApplication::processEvents();
+        return m_painted.contains(target);
+    }
+
+    NoDialogs m_dialogs;
+    EditorWindow m_window {m_dialogs};
+    std::map<const QObject *, QRegion> m_painted;
+};
+
 int main(int argc, char **argv)
 {
-    // Deliver widget updates at once instead of after Qt's usual 5 ms idle time, so a
-    // click's repaint can be waited for without sleeping.
+    // Widget updates are delivered at once instead of after Qt's usual 5 ms idle time,
+    // so that a repaint can be waited for without sleeping.
     if (qEnvironmentVariableIsEmpty("QT_QPA_UPDATE_IDLE_TIME"))
         qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
     QApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
-
-    NoDialogs dialogs;
-    EditorWindow window(dialogs);
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) {
-        std::fprintf(stderr, "window_bench: the window was not shown\n");
-        return 1;
-    }
-    PaintMeter meter;
-    app.installEventFilter(&meter);
-
-    auto *makeData = child<QPushButton>(window, QStringLiteral("Command1"));
-    auto *start = child<QLineEdit>(window, QStringLiteral("SNUM"));
-    auto *statements = child<QPlainTextEdit>(window, QStringLiteral("DDATA"));
-    auto *grid = child<DotGrid>(window, QStringLiteral("DOT"));
-    meter.grid = grid;
-    std::array<QWidget *, 8> swatches {};
-    for (int k = 0; k < 8; ++k)
-        swatches[static_cast<std::size_t>(k)] = child<QWidget>(
-            window, plan::color[static_cast<std::size_t>(k)].objectName());
-
-    // MAKE DATA. The start number alternates so that every press changes every text.
-    std::vector<double> command, commandAndRepaint;
-    for (int i = 0; i < runs; ++i) {
-        start->setText(i % 2 ? QStringLiteral("1000") : QStringLiteral("2000"));
-        QCoreApplication::processEvents();
-        meter.start();
-        QElapsedTimer timer;
-        timer.start();
-        QTest::mouseClick(makeData, Qt::LeftButton, {}, QPoint());
-        command.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        if (!flushUntilPainted(meter, statements->viewport())) {
-            std::fprintf(stderr, "window_bench: the statements were not repainted\n");
-            return 1;
-        }
-        commandAndRepaint.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        meter.counting = false;
-    }
-    std::printf("MAKE DATA, %d presses\n", runs);
-    std::printf("  command alone        median %.3f ms   90%% %.3f ms\n", median(command),
-        percentile(command, 0.9));
-    std::printf("  with its repaint     median %.3f ms   90%% %.3f ms\n", median(commandAndRepaint),
-        percentile(commandAndRepaint, 0.9));
-
-    // Cell clicks: each one gives a cell a colour it does not have yet, so that every
-    // click changes the picture. Picking the colour is not counted.
-    std::mt19937 rng(7);
-    std::array<int, 1024> colours {};
-    std::vector<double> clickTimes;
-    long long clickedArea = 0, fewestPixels = LLONG_MAX, mostPixels = 0;
-    for (int i = 0; i < runs; ++i) {
-        const int cell = static_cast<int>(rng() % 1024);
-        const int colour = (colours[static_cast<std::size_t>(cell)] + 1
-                               + static_cast<int>(rng() % 7))
-            % 8;
-        QTest::mouseClick(swatches[static_cast<std::size_t>(colour)], Qt::LeftButton, {}, QPoint());
-        QCoreApplication::processEvents();
-        meter.start();
-        QElapsedTimer timer;
-        timer.start();
-        QTest::mouseClick(grid, Qt::LeftButton, {}, DotGrid::cellRect(cell).center());
-        if (!flushUntilPainted(meter, grid)) {
-            std::fprintf(stderr, "window_bench: cell %d was not repainted\n", cell);
-            return 1;
-        }
-        clickTimes.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        QCoreApplication::processEvents();
-        meter.counting = false;
-        // The figure is only meaningful if each click repainted its own cell.
-        if (!meter.gridRegion.contains(DotGrid::cellRect(cell))) {
-            std::fprintf(
-                stderr, "window_bench: a click on cell %d did not repaint all of it\n", cell);
-            return 1;
-        }
-        clickedArea += meter.area;
-        fewestPixels = std::min(fewestPixels, meter.area);
-        mostPixels = std::max(mostPixels, meter.area);
-        colours[static_cast<std::size_t>(cell)] = colour;
-    }
-    const QRect cellRect = DotGrid::cellRect(0);
-    const double cellArea = static_cast<double>(cellRect.width()) * cellRect.height();
-    const double perClick = static_cast<double>(clickedArea) / runs;
-    std::printf("Cell clicks, %d clicks\n", runs);
-    std::printf("  painted per click    %.1f px = %.3f cells of %dx%d px (whole grid %dx%d px = "
-                "%.0f cells)\n",
-        perClick, perClick / cellArea, cellRect.width(), cellRect.height(), grid->width(),
-        grid->height(), static_cast<double>(grid->width()) * grid->height() / cellArea);
-    std::printf("  fewest, most         %lld px, %lld px\n", fewestPixels, mostPixels);
-    std::printf("  press to repaint     median %.3f ms   90%% %.3f ms\n", median(clickTimes),
-        percentile(clickTimes, 0.9));
-    return 0;
+    WindowBench bench;
+    return QTest::qExec(&bench, argc, argv);
 }
+
+#include "window_bench.moc"

@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QStandardPaths>
 #include <QTranslator>
 
 #include <cstdio>
@@ -15,6 +16,21 @@
 namespace {
 
 using namespace dotdata::window;
+
+/// The program's icon, from the files it installs in the hicolor theme. Asking the icon
+/// theme for it by name would first read the theme's whole index, which takes longer
+/// than building the window.
+QIcon programIcon()
+{
+    QIcon icon;
+    for (const char *size : {"32x32", "64x64"}) {
+        const QString file = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+            QStringLiteral("icons/hicolor/%1/apps/dotdata.png").arg(QLatin1String(size)));
+        if (!file.isEmpty())
+            icon.addFile(file);
+    }
+    return icon;
+}
 
 int runEditor(int &argc, char **argv, const QString &file, int scale)
 {
@@ -25,7 +41,7 @@ int runEditor(int &argc, char **argv, const QString &file, int scale)
     QApplication app(argc, argv);
     // The desktop entry's name: on Wayland the compositor takes the window icon from it.
     QApplication::setDesktopFileName(QStringLiteral("dotdata"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("dotdata")));
+    QApplication::setWindowIcon(programIcon());
     // Qt's own texts (dialog buttons, the overwrite question) in the desktop's language.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
