@@ -1,5 +1,6 @@
 #include "displaycheck.h"
 #include "editorwindow.h"
+#include "screenfit.h"
 #include "userdialogs.h"
 
 #include <QApplication>
@@ -32,6 +33,7 @@ int main(int argc, char **argv)
 
     dotdata::window::QtUserDialogs dialogs;
     dotdata::window::EditorWindow window(dialogs);
-    window.show();
+    dotdata::window::ScreenFit shown(window);
+    shown.show();
     return QApplication::exec();
 }

@@ -1,12 +1,15 @@
 // The window through its controls: the layout and the start-up state, painting with
 // the mouse, MAKE DATA, and save and load through a fake file chooser.
 
+#include "screenfit.h"
 #include "support.h"
 
 #include <QApplication>
 #include <QPaintEvent>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+
+#include <optional>
 
 using namespace dotdata;
 using namespace dotdata::window;
@@ -66,6 +69,7 @@ class WindowTest : public QObject
 private Q_SLOTS:
     void geometry();
     void cells();
+    void tabOrder_data();
     void tabOrder();
     void startUp();
     void mouse_data();
@@ -128,12 +132,27 @@ void WindowTest::cells()
         QCOMPARE(DotGrid::cellAt(QPoint(x, y) - origin).value_or(-1), cell);
 }
 
+void WindowTest::tabOrder_data()
+{
+    QTest::addColumn<bool>("scrolling");
+    QTest::newRow("own window") << false;
+    // The offscreen screen is 800 x 600, smaller than the window.
+    QTest::newRow("scrolling on a small screen") << true;
+}
+
 void WindowTest::tabOrder()
 {
+    QFETCH(bool, scrolling);
     Editor w;
-    w.show();
-    QApplication::setActiveWindow(&w);
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    std::optional<ScreenFit> fit;
+    if (scrolling) {
+        fit.emplace(w);
+        QVERIFY(fit->width() < w.width() && fit->height() < w.height());
+    }
+    QWidget *shown = fit ? static_cast<QWidget *>(&*fit) : &w;
+    shown->show();
+    QApplication::setActiveWindow(shown);
+    QVERIFY(QTest::qWaitForWindowActive(shown));
 
     QStringList expected;
     for (int k = 0; k < 8; ++k)
@@ -149,7 +168,13 @@ void WindowTest::tabOrder()
     QStringList visited {QApplication::focusWidget()->objectName()};
     while (visited.size() < expected.size()) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        visited << QApplication::focusWidget()->objectName();
+        const QWidget *focus = QApplication::focusWidget();
+        visited << focus->objectName();
+        // The window scrolls to show the control that takes the focus.
+        if (fit) {
+            QVERIFY2(fit->viewport()->rect().contains(focus->mapTo(fit->viewport(), QPoint())),
+                qPrintable(visited.last()));
+        }
     }
     QCOMPARE(visited, expected);
 }
