@@ -49,12 +49,11 @@ std::string failure(Display *display, Window window, const Check &check)
     if (!image)
         return "nothing";
     std::optional<unsigned long> other;
-    for (int y = 0; y < check.height && !other; ++y) {
-        for (int x = 0; x < check.width && !other; ++x) {
-            // The server's visual is 24-bit true colour: a pixel value is its RGB.
-            if (const unsigned long got = XGetPixel(image, x, y) & 0xffffff; got != check.rgb)
-                other = got;
-        }
+    for (int i = 0; i < check.width * check.height && !other; ++i) {
+        // The server's visual is 24-bit true colour: a pixel value is its RGB.
+        const unsigned long got = XGetPixel(image, i % check.width, i / check.width) & 0xffffff;
+        if (got != check.rgb)
+            other = got;
     }
     XDestroyImage(image);
     char shown[16];
