@@ -17,7 +17,8 @@ work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 
 mkfifo "$work/display"
-Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# No client is connected between two runs; a server that reset then would refuse the next.
+Xvfb -displayfd 3 -screen 0 1920x1200x24 -noreset -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 read -r -t 20 number <"$work/display" || { echo "startup: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$number" QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR=$work/runtime # where a desktop session would have one
