@@ -45,17 +45,13 @@ void ScreenFit::fit()
 {
     m_fittedTo = room();
     const QSize content = widget()->size();
-    if (content.width() <= m_fittedTo.width() && content.height() <= m_fittedTo.height()) {
-        setFixedSize(content);
-    } else {
-        // A scroll bar takes room from the other side, so the window may grow by a bar
-        // each way to show the whole widget, never beyond the room.
-        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-        const QSize largest = content + QSize(bar, bar);
-        setMinimumSize(0, 0);
-        setMaximumSize(largest);
-        resize(largest.boundedTo(m_fittedTo.size()));
-    }
+    // Where the widget does not fit, a scroll bar takes room from the other side, so the
+    // window may be a bar wider and taller than the widget to show it whole. The window
+    // keeps one size either way, so that its frame does not change with the size.
+    const bool fits = content.width() <= m_fittedTo.width()
+        && content.height() <= m_fittedTo.height();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    setFixedSize(fits ? content : (content + QSize(bar, bar)).boundedTo(m_fittedTo.size()));
     // A window placed before its frame was known may stick out of the room.
     if (isVisible() && !m_fittedTo.contains(geometry())) {
         // Its top-left stays in the room should the window be larger after all.
