@@ -1,17 +1,27 @@
 #!/usr/bin/env bash
-# Installs the Debian packages dotdata needs to build, test and run, if any are missing.
+# Installs the Debian packages dotdata needs, if any are missing.
+# usage: install-deps.sh [run|test]
+#   run   building and running dotdata, and making its Debian package
+#   test  that and what the tests and benchmarks need (the default)
 set -euo pipefail
+need=${1:-test}
+[[ $need =~ ^(run|test)$ ]] || { echo "usage: install-deps.sh [run|test]" >&2; exit 2; }
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    clang libclang-rt-14-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libgl-dev qt6-translations-l10n
+    qt6-base-dev libgl-dev qt6-translations-l10n libx11-dev libxcb1-dev
     fonts-ipafont-gothic
-    xvfb xdotool x11-utils libx11-dev libxcb1-dev libxdamage-dev
-    librsvg2-bin desktop-file-utils appstream dpkg-dev file
-    locales
+    librsvg2-bin dpkg-dev file
 )
+if [ "$need" = test ]; then
+    packages+=(
+        clang libclang-rt-14-dev
+        libgtest-dev libgmock-dev libbenchmark-dev
+        xvfb xdotool x11-utils libxdamage-dev
+        desktop-file-utils appstream lintian
+        locales
+    )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -29,6 +39,6 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # The number formatting tests run under a locale whose decimal point is a comma.
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+if [ "$need" = test ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
     $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

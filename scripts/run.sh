@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs whatever is missing, builds dotdata into build/ and opens the editor.
+# Installs what building and running needs if it is missing, builds dotdata into build/
+# (the program, without the tests and benchmarks) and opens the editor.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh run
 
-cmake -S . -B build -G Ninja
+cmake -S . -B build -G Ninja -DDOTDATA_BUILD_TESTS=OFF -DDOTDATA_BUILD_BENCH=OFF
 cmake --build build
 exec build/window/dotdata

@@ -9,7 +9,7 @@ bash scripts/install-deps.sh
 
 jobs=$(nproc)
 
-cmake -S . -B build -G Ninja -DDOTDATA_BUILD_WINDOW=ON -DDOTDATA_BUILD_BENCH=ON
+cmake -S . -B build -G Ninja -DDOTDATA_BUILD_WINDOW=ON -DDOTDATA_BUILD_TESTS=ON -DDOTDATA_BUILD_BENCH=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 

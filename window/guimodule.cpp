@@ -2,6 +2,7 @@
 #include "editorwindow.h"
 #include "gui.h"
 #include "pictureio.h"
+#include "screenfit.h"
 #include "userdialogs.h"
 
 #include <QApplication>
@@ -50,7 +51,8 @@ int runEditor(int &argc, char **argv, const QString &file, int scale)
 
     QtUserDialogs dialogs;
     EditorWindow window(dialogs);
-    window.show();
+    ScreenFit shown(window);
+    shown.show();
     if (!file.isEmpty())
         window.loadFile(file, scale);
     return QApplication::exec();

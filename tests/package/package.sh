@@ -3,8 +3,9 @@
 # usage: package.sh install CMAKE BUILD   cmake --install into a temporary root: the exact
 #                                         file list, the desktop entry and metainfo validators,
 #                                         the icon sizes, and that the program starts
-#        package.sh deb CPACK BUILD       cpack -G DEB: the file name and list, Depends, that the
-#                                         packaged program starts and that apt can install it
+#        package.sh deb CPACK BUILD       cpack -G DEB: the file name and list, Depends, the
+#                                         changelog's version, lintian, that the packaged
+#                                         program starts and that apt can install it
 set -euo pipefail
 export LC_ALL=C
 mode=$1 tool=$2 build=$3
@@ -17,10 +18,14 @@ fail() {
 
 # Mode and path of every file under the root, sorted by path.
 expected='-rwxr-xr-x usr/bin/dotdata
+-rw-r--r-- usr/lib/'"$(dpkg-architecture -qDEB_HOST_MULTIARCH)"'/dotdata/dotdata-gui.so
 -rw-r--r-- usr/share/applications/dotdata.desktop
+-rw-r--r-- usr/share/doc/dotdata/changelog.gz
+-rw-r--r-- usr/share/doc/dotdata/copyright
 -rw-r--r-- usr/share/icons/hicolor/32x32/apps/dotdata.png
 -rw-r--r-- usr/share/icons/hicolor/64x64/apps/dotdata.png
 -rw-r--r-- usr/share/icons/hicolor/scalable/apps/dotdata.svg
+-rw-r--r-- usr/share/man/man1/dotdata.1.gz
 -rw-r--r-- usr/share/metainfo/io.github.dotdata.dotdata.metainfo.xml'
 metainfo=usr/share/metainfo/io.github.dotdata.dotdata.metainfo.xml
 
@@ -84,6 +89,10 @@ deb)
     dpkg-deb -x "$deb" "$work/root"
     grep -q "<release version=\"$version\"" "$work/root/$metainfo" ||
         fail "the metainfo has no release $version"
+    zcat "$work/root/usr/share/doc/dotdata/changelog.gz" | head -n 1 | grep -qF "dotdata ($version) " ||
+        fail "the changelog does not begin with version $version"
+    # Debian's own checker; the maintainer's missing address is known (cmake/Packaging.cmake).
+    passes lintian --fail-on error,warning --suppress-tags malformed-contact "$deb"
     refuses_headless "$work/root/usr/bin/dotdata"
     # Only a simulation: it resolves the dependencies against this machine's packages.
     passes apt-get install --simulate "$deb"

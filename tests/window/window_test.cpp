@@ -4,6 +4,7 @@
 #include "dotgrid.h"
 #include "editorwindow.h"
 #include "pictureio.h"
+#include "screenfit.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
 #include <vector>
 
 using namespace dotdata;
@@ -125,6 +127,7 @@ class WindowTest : public QObject
 
 private Q_SLOTS:
     void layout();
+    void tabOrder_data();
     void tabOrder();
     void mouse_data();
     void mouse();
@@ -161,12 +164,25 @@ void WindowTest::layout()
         QCOMPARE(DotGrid::cellAt(QPoint(x, y) - origin).value_or(-1), cell);
 }
 
+void WindowTest::tabOrder_data()
+{
+    QTest::addColumn<bool>("scrolling"); // in a window smaller than it: the offscreen 800 x 600
+    QTest::newRow("own window") << false;
+    QTest::newRow("scrolling") << true;
+}
+
 void WindowTest::tabOrder()
 {
+    QFETCH(bool, scrolling);
     Editor e;
-    e.w.show();
-    QApplication::setActiveWindow(&e.w);
-    QVERIFY(QTest::qWaitForWindowActive(&e.w));
+    std::optional<ScreenFit> fit;
+    if (scrolling)
+        fit.emplace(e.w);
+    QWidget *shown = fit ? static_cast<QWidget *>(&*fit) : &e.w;
+    QVERIFY(!fit || fit->height() < e.w.height());
+    shown->show();
+    QApplication::setActiveWindow(shown);
+    QVERIFY(QTest::qWaitForWindowActive(shown));
 
     QStringList expected;
     for (int k = 0; k < 8; ++k)
@@ -180,7 +196,10 @@ void WindowTest::tabOrder()
     QStringList visited {u"color0"_s};
     while (visited.size() < expected.size()) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        visited << QApplication::focusWidget()->objectName();
+        const QWidget *focus = QApplication::focusWidget();
+        visited << focus->objectName();
+        // The window scrolls to show the control that takes the focus.
+        QVERIFY(!fit || fit->viewport()->rect().contains(focus->mapTo(fit->viewport(), QPoint())));
     }
     QCOMPARE(visited, expected);
 }

@@ -1,6 +1,9 @@
 // A small X client for the smoke test.
-//   x11probe expect WINDOW SECONDS X,Y=RRGGBB...  waits until the window shows every pixel
-//   x11probe close WINDOW                         asks it to close, as a title-bar button does
+//   x11probe expect WINDOW SECONDS CHECK...  waits until the window passes every check:
+//       X,Y=RRGGBB         the pixel has that colour
+//       X,Y,WxH=RRGGBB     every pixel of the rectangle has it
+//       X,Y,WxH!=RRGGBB    some pixel of the rectangle has another (text was drawn there)
+//   x11probe close WINDOW  asks it to close, as a title-bar button does
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -8,8 +11,57 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
+
+namespace {
+
+struct Check
+{
+    int x = 0, y = 0, width = 1, height = 1;
+    bool same = true;
+    unsigned long rgb = 0;
+};
+
+std::optional<Check> parse(const char *text)
+{
+    Check check;
+    char op[3] = {};
+    int end = 0;
+    if (std::sscanf(text, "%d,%d,%dx%d%2[!=]%lx%n", &check.x, &check.y, &check.width, &check.height,
+            op, &check.rgb, &end)
+            != 6
+        && std::sscanf(text, "%d,%d%2[!=]%lx%n", &check.x, &check.y, op, &check.rgb, &end) != 4)
+        return {};
+    check.same = std::strcmp(op, "=") == 0;
+    if (text[end] != '\0' || (!check.same && std::strcmp(op, "!=") != 0))
+        return {};
+    return check;
+}
+
+/// What the window shows against a failed check, or empty when it passes.
+std::string failure(Display *display, Window window, const Check &check)
+{
+    XImage *image = XGetImage(
+        display, window, check.x, check.y, check.width, check.height, AllPlanes, ZPixmap);
+    if (!image)
+        return "nothing";
+    std::optional<unsigned long> other;
+    for (int i = 0; i < check.width * check.height && !other; ++i) {
+        // The server's visual is 24-bit true colour: a pixel value is its RGB.
+        const unsigned long got = XGetPixel(image, i % check.width, i / check.width) & 0xffffff;
+        if (got != check.rgb)
+            other = got;
+    }
+    XDestroyImage(image);
+    char shown[16];
+    std::snprintf(shown, sizeof shown, other ? "%06lx" : "only %06lx", other.value_or(check.rgb));
+    return other.has_value() == check.same ? shown : "";
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -18,8 +70,8 @@ int main(int argc, char **argv)
         ? XOpenDisplay(nullptr)
         : nullptr;
     if (!display) {
-        std::fputs("usage (with DISPLAY set): x11probe expect WINDOW SECONDS X,Y=RRGGBB... | close "
-                   "WINDOW\n",
+        std::fputs(
+            "usage (with DISPLAY set): x11probe expect WINDOW SECONDS CHECK... | close WINDOW\n",
             stderr);
         return 2;
     }
@@ -39,20 +91,10 @@ int main(int argc, char **argv)
         + std::chrono::seconds(std::atoi(argv[3]));
     for (std::string differences;; differences.clear()) {
         for (int i = 4; i < argc; ++i) {
-            int x = 0, y = 0;
-            unsigned long rgb = 0;
-            if (std::sscanf(argv[i], "%d,%d=%lx", &x, &y, &rgb) != 3)
+            const std::optional<Check> check = parse(argv[i]);
+            if (!check)
                 return 2;
-            // The server's visual is 24-bit true colour: a pixel value is its RGB.
-            XImage *image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
-            unsigned long got = ~0UL;
-            char shown[16] = "nothing";
-            if (image) {
-                got = XGetPixel(image, 0, 0) & 0xffffff;
-                std::snprintf(shown, sizeof shown, "%06lx", got);
-                XDestroyImage(image);
-            }
-            if (got != rgb)
+            if (const std::string shown = failure(display, window, *check); !shown.empty())
                 differences += std::string(" ") + argv[i] + " shows " + shown;
         }
         if (differences.empty())
