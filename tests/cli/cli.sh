@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The command line of the real program, with no display at all: round trips through
 # images and DATA text, and every kind of failure with its exit status, its one line on
-# the standard error and nothing written.
+# the standard error and nothing written; a file size limit and another user's link.
 # usage: cli.sh DOTDATA
 set -euo pipefail
 dotdata=$1
@@ -56,4 +56,26 @@ expect 2 '--scale takes a whole number from 1 to 64' --data pic.dat --scale 65
 expect 2 '^dotdata: --start: .*"x" is not a decimal number' --data pic.dat --start x
 expect 2 'go with --data or --export' pic.dat --crlf
 [ ! -e x.png ] || fail "a usage error wrote a file"
+
+# A save past a file size limit fails with a message rather than killing the program.
+mkdir saved && printf 'old' >saved/old.dat
+(ulimit -f 4 && expect 1 'old.dat: File too large' --export saved/old.dat pic.dat)
+# As root with links protected, a save through another user's link in a sticky folder is
+# refused as the kernel refuses it. Most systems protect links; a throwaway CI machine
+# that does not is switched to it while this runs, and back.
+setting=/proc/sys/fs/protected_symlinks
+if [ "${CI:-}" = true ] && [ "$(id -u)" -eq 0 ] && [ "$(cat $setting)" -eq 0 ] && echo 1 2>/dev/null >$setting; then
+    trap 'echo 0 >$setting; rm -rf "$work"' EXIT
+fi
+if [ "$(id -u)" -eq 0 ] && [ "$(cat $setting)" -eq 1 ]; then
+    mkdir -m 1777 sticky
+    ln -s ../saved/old.dat sticky/link
+    chown -h 65534:65534 sticky/link
+    expect 1 'link.*Permission denied' --export sticky/link pic.dat
+    chown -h 0:0 sticky/link
+    "$dotdata" --export sticky/link pic.dat && cmp -s pic.dat saved/old.dat || fail "one's own link"
+else
+    echo "cli: link protection not checked (needs root and fs.protected_symlinks=1)"
+fi
+[ "$(ls -A saved)" = old.dat ] || fail "left behind: $(ls -A saved)"
 echo "cli: round trips and failures as expected, without a display"

@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QPaintEvent>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -129,13 +128,10 @@ private Q_SLOTS:
     void layout();
     void tabOrder_data();
     void tabOrder();
-    void mouse_data();
     void mouse();
-    void clickRepaintsOnlyTheCellAndItsPixel();
     void makeData();
     void dialogs();
     void saveAndLoad();
-    void load_data();
     void load();
     void images();
 };
@@ -204,82 +200,42 @@ void WindowTest::tabOrder()
     QCOMPARE(visited, expected);
 }
 
-void WindowTest::mouse_data()
-{
-    // A swatch click, then a press and a release on the grid.
-    QTest::addColumn<int>("swatch");
-    QTest::addColumn<QPoint>("pressAt");
-    QTest::addColumn<QPoint>("releaseAt");
-    QTest::addColumn<Qt::MouseButton>("button");
-    QTest::addColumn<int>("painted"); // -1: none
-    QTest::newRow("cell 0") << 2 << centre(0) << centre(0) << Qt::LeftButton << 0;
-    QTest::newRow("cell 31") << 3 << centre(31) << centre(31) << Qt::LeftButton << 31;
-    QTest::newRow("cell 32") << 5 << centre(32) << centre(32) << Qt::LeftButton << 32;
-    QTest::newRow("cell 1023, system colour")
-        << 7 << centre(1023) << centre(1023) << Qt::LeftButton << 1023;
-    QTest::newRow("gap") << 2 << QPoint(388, 10) << QPoint(388, 10) << Qt::LeftButton << -1;
-    QTest::newRow("drag") << 2 << centre(5) << centre(6) << Qt::LeftButton << -1;
-    QTest::newRow("right button") << 2 << centre(5) << centre(5) << Qt::RightButton << -1;
-}
-
 void WindowTest::mouse()
 {
-    QFETCH(int, swatch);
-    QFETCH(QPoint, pressAt);
-    QFETCH(QPoint, releaseAt);
-    QFETCH(Qt::MouseButton, button);
-    QFETCH(int, painted);
-    Editor e;
-    QCOMPARE(shownAt(e.control(u"SELCOL"_s)), QColor(Qt::black));
-    QVERIFY(Shown(e) == Shown()); // the start-up picture: every cell 0 and black
-    e.press(u"color%1"_s.arg(swatch));
-    QTest::mousePress(e.grid(), button, {}, pressAt);
-    QTest::mouseMove(e.grid(), releaseAt);
-    QTest::mouseRelease(e.grid(), button, {}, releaseAt);
-
-    QCOMPARE(e.w.picture().selectedColor(), swatch);
-    // Then once more under another theme: only the system colour follows it.
-    for (const QColor base : {e.w.palette().color(QPalette::Base), QColor(30, 40, 50)}) {
-        QPalette palette = e.w.palette();
-        palette.setColor(QPalette::Base, base);
-        e.w.setPalette(palette);
-        QCOMPARE(shownAt(e.control(u"color%1"_s.arg(swatch))), e.shown(swatch));
-        QCOMPARE(shownAt(e.control(u"SELCOL"_s)), e.shown(swatch));
-        Shown expected;
-        if (painted >= 0)
-            expected.paint(painted, swatch, e.shown(swatch));
-        QVERIFY(Shown(e) == expected);
-    }
-}
-
-void WindowTest::clickRepaintsOnlyTheCellAndItsPixel()
-{
-    /// Collects the region of every paint event a widget receives.
-    struct PaintRecorder : QObject
-    {
-        explicit PaintRecorder(QWidget *widget) { widget->installEventFilter(this); }
-        bool eventFilter(QObject *, QEvent *event) override
-        {
-            if (event->type() == QEvent::Paint)
-                painted += static_cast<QPaintEvent *>(event)->region();
-            return false;
-        }
-        QRegion painted;
+    // A swatch click, then a press and a release on the grid: the cell painted, or -1.
+    // clang-format off
+    const struct { int swatch; QPoint press, release; Qt::MouseButton button; int painted; } cases[] = {
+        {2, centre(0), centre(0), Qt::LeftButton, 0}, {3, centre(31), centre(31), Qt::LeftButton, 31},
+        {5, centre(32), centre(32), Qt::LeftButton, 32},
+        {7, centre(1023), centre(1023), Qt::LeftButton, 1023}, // the system colour
+        {2, {388, 10}, {388, 10}, Qt::LeftButton, -1}, // the gap between the blocks
+        {2, centre(5), centre(6), Qt::LeftButton, -1}, // a drag to the next cell
+        {2, centre(5), centre(5), Qt::RightButton, -1},
     };
-    Editor e;
-    e.w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&e.w));
-    e.press(u"color2"_s);
-    QApplication::processEvents();
+    // clang-format on
+    for (const auto &c : cases) {
+        Editor e;
+        QCOMPARE(shownAt(e.control(u"SELCOL"_s)), QColor(Qt::black));
+        QVERIFY(Shown(e) == Shown()); // the start-up picture: every cell 0 and black
+        e.press(u"color%1"_s.arg(c.swatch));
+        QTest::mousePress(e.grid(), c.button, {}, c.press);
+        QTest::mouseMove(e.grid(), c.release);
+        QTest::mouseRelease(e.grid(), c.button, {}, c.release);
 
-    PaintRecorder cells(e.grid()), preview(e.control(u"PREV"_s)), selected(e.control(u"SELCOL"_s));
-    e.clickCell(33);
-    QVERIFY(
-        QTest::qWaitFor([&] { return !cells.painted.isEmpty() && !preview.painted.isEmpty(); }));
-    QApplication::processEvents();
-    QCOMPARE(cells.painted, QRegion(DotGrid::cellRect(33)));
-    QCOMPARE(preview.painted, QRegion(21, 21, 1, 1));
-    QCOMPARE(selected.painted, QRegion());
+        QCOMPARE(e.w.picture().selectedColor(), c.swatch);
+        // Then once more under another theme: only the system colour follows it.
+        for (const QColor base : {e.w.palette().color(QPalette::Base), QColor(30, 40, 50)}) {
+            QPalette palette = e.w.palette();
+            palette.setColor(QPalette::Base, base);
+            e.w.setPalette(palette);
+            QCOMPARE(shownAt(e.control(u"color%1"_s.arg(c.swatch))), e.shown(c.swatch));
+            QCOMPARE(shownAt(e.control(u"SELCOL"_s)), e.shown(c.swatch));
+            Shown expected;
+            if (c.painted >= 0)
+                expected.paint(c.painted, c.swatch, e.shown(c.swatch));
+            QVERIFY2(Shown(e) == expected, qPrintable(u"cell %1"_s.arg(c.painted)));
+        }
+    }
 }
 
 void WindowTest::makeData()
@@ -369,48 +325,41 @@ void WindowTest::saveAndLoad()
     QVERIFY(Shown(e) == saved);
 }
 
-void WindowTest::load_data()
-{
-    QTest::addColumn<QByteArray>("content"); // null: no file at all
-    QTest::addColumn<QString>("reason"); // empty: the file loads
-    const QByteArray twos = QByteArray(" 2 \r\n").repeated(1023);
-    QTest::newRow("missing file") << QByteArray() << u"ファイルを開けません。"_s;
-    QTest::newRow("1026 records") << twos + " 2 \r\n 2 \r\n 2 \r\n" << u"レコードが多すぎます"_s;
-    QTest::newRow("8 in the first cell") << " 8 \r\n" + twos << u"1 番目のレコードの値 8"_s;
-    QTest::newRow("9 in the last cell") << twos + " 9 \r\n" << u"1024 番目のレコードの値 9"_s;
-    QTest::newRow("31 DATA lines")
-        << QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(31)
-        << u"DATA 行が 31 行しかありません"_s;
-    QTest::newRow("9 after the cells") << twos + " 2 \r\n 9 \r\n" << QString();
-}
-
 void WindowTest::load()
 {
     // A failed load names the file and changes nothing the window shows.
-    QFETCH(QByteArray, content);
-    QFETCH(QString, reason);
-    const bool loads = reason.isEmpty();
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"絵.dat"_s);
-    if (!content.isNull())
-        writeFile(path, content);
-    Editor e;
-    e.paintCorners();
-    Shown expected(e);
-    for (int n = 0; loads && n < kCells; ++n)
-        expected.paint(n, 2, e.shown(2));
-    expected.table[kCells] = loads ? 9 : 0;
+    const QByteArray twos = QByteArray(" 2 \r\n").repeated(1023);
+    // clang-format off
+    const std::pair<QByteArray, QString> cases[] = { // no file at all; the reason, or none
+        {{}, u"ファイルを開けません。"_s}, {twos + " 2 \r\n 2 \r\n 2 \r\n", u"レコードが多すぎます"_s},
+        {" 8 \r\n" + twos, u"1 番目のレコードの値 8"_s}, {twos + " 9 \r\n", u"1024 番目のレコードの値 9"_s},
+        {QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(31), u"DATA 行が 31 行しかありません"_s},
+        {twos + " 2 \r\n 9 \r\n", {}}, // the 9 belongs to no cell
+    };
+    // clang-format on
+    for (const auto &[content, reason] : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"絵.dat"_s);
+        if (!content.isNull())
+            writeFile(path, content);
+        Editor e;
+        e.paintCorners();
+        Shown expected(e);
+        for (int n = 0; reason.isEmpty() && n < kCells; ++n)
+            expected.paint(n, 2, e.shown(2));
+        expected.table[kCells] = reason.isEmpty() ? 9 : 0;
 
-    e.fake.answers = {path};
-    e.press(u"Command3"_s);
-    QVERIFY(Shown(e) == expected);
-    if (loads)
-        QCOMPARE(e.fake.messages, QStringList());
-    else
-        QVERIFY2(e.fake.messages.size() == 1
-                && e.fake.messages[0].startsWith(u"読込: ファイルを読み込めません: "_s + path)
-                && e.fake.messages[0].contains(reason),
-            qPrintable(e.fake.messages.join(u'|')));
+        e.fake.answers = {path};
+        e.press(u"Command3"_s);
+        QVERIFY2(Shown(e) == expected, qPrintable(reason));
+        if (reason.isEmpty())
+            QCOMPARE(e.fake.messages, QStringList());
+        else
+            QVERIFY2(e.fake.messages.size() == 1
+                    && e.fake.messages[0].startsWith(u"読込: ファイルを読み込めません: "_s + path)
+                    && e.fake.messages[0].contains(reason),
+                qPrintable(e.fake.messages.join(u'|')));
+    }
 }
 
 void WindowTest::images()
