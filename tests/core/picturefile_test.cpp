@@ -277,6 +277,8 @@ TEST(RecordParser, RecordRules)
         {"text after the closing quote", "\"2\"x,3", {2, 3}},
         {"unterminated quote", "\"7\r\n1\r\n2", {7}}, {"quote inside a record", "5\"1,2\"\r\n", {5, 2}},
         {"NUL bytes", std::string("\0\r\n3\0\r\n", 7), {0, 3}},
+        {"long records, skipped a word at a time", "1" + std::string(20, 'x') + "\n2"
+            + std::string(17, '\t') + ",3" + std::string(9, '"') + "\r4", {1, 2, 3, 4}},
         {"no bytes above 127 or full-width digits", "\xff\r\n\xef\xbc\x95\r\n4", {0, 0, 4}},
     };
     // clang-format on
