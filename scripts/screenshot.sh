@@ -7,5 +7,5 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DDOTDATA_BUILD_TESTS=ON >/dev/null
 cmake --build build --target window_screenshot
-QT_QPA_PLATFORM=offscreen build/tests/window/window_screenshot docs/screenshot.png
+QT_QPA_PLATFORM=offscreen build/scripts/window_screenshot docs/screenshot.png
 echo "screenshot: docs/screenshot.png"

@@ -50,9 +50,7 @@ expect 1 'cannot replace .*: Is a directory' --export "$work" pic.dat
 [ "$(cat out.png)" = kept ] || fail "a failed export changed its output"
 # Usage errors: status 2 and the usage.
 expect 2 "Unknown option 'bogus'" --bogus
-expect 2 '--data needs a FILE' --data
-expect 2 'exclude each other' --data pic.dat --export x.png
-expect 2 '--scale takes a whole number from 1 to 64' --data pic.dat --scale 65
+expect 2 '--data needs a FILE' --data --scale 2
 expect 2 '^dotdata: --start: .*"x" is not a decimal number' --data pic.dat --start x
 expect 2 'go with --data or --export' pic.dat --crlf
 [ ! -e x.png ] || fail "a usage error wrote a file"

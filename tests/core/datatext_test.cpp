@@ -101,10 +101,8 @@ TEST(RowLines, NumberedFromTheStartNumberWithOneDigitPerCell)
         EXPECT_EQ(lines.value()[std::size_t(row)], line) << start << " row " << row;
     }
     EXPECT_FALSE(makeRowLines(table, "12x")) << "no line is made from a start that is no number";
-}
 
-TEST(JoinedText, EveryLinePrecededByCrLfAndNoneAfterTheLast)
-{
+    // Joined, each line follows CR LF, and none follows the last.
     const std::string text = joinLines(makeRowLines(Picture::Table {}, "5000").value());
     EXPECT_EQ(text.size(), 32u * (2 + 43));
     EXPECT_TRUE(text.starts_with("\r\n 5000 DATA " + kZeros + "\r\n 5010 DATA ")) << text;
