@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every benchmark in one run, on a release build: the core (text, save, load, reader and
 # its peak memory), the window offscreen (MAKE DATA, clicks) and the start-up on Xvfb,
-# mapped and polled. The figures in docs/performance.md come from this script.
+# mapped and polled, and the command line. The figures in docs/performance.md come from
+# this script.
 # usage: bench/run.sh [BUILD_DIR]   (default build; configured and built if needed)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,3 +29,6 @@ bash bench/startup.sh "$build" 9 2>/dev/null
 echo
 echo "== start-up on Xvfb, window found viewable by polling"
 bash bench/startup.sh "$build" 9 --poll 2>/dev/null
+echo
+echo "== command line against the floor of a Qt program (median of 200)"
+bash bench/commandline.sh "$build" 200 2>/dev/null
