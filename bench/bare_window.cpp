@@ -1,3 +1,6 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
 // The yardsticks for dotdata's start-up: an empty Qt Widgets window of the editor's
 // size, built with the same compiler, flags and Qt. With --text it also holds one push
 // button with a Japanese caption, as the editor's own buttons have, so that Qt's font

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# Copyright (C) 2026 dotdata developers
+# SPDX-License-Identifier: MIT
 # The command line's speed against the floor of starting a Qt program, side by side:
 # dotdata --data against a QtCore program that prints a line, dotdata --export x.png
 # against a QtGui program that saves a 32 x 32 PNG; then which files each path opens

@@ -1,3 +1,6 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
 // Benchmarks of the core: making the DATA statement text, saving, loading and reading
 // picture files, reading large junk files, and the reader's peak memory. The files are
 // made on first use in a private folder under the temporary directory (TMPDIR), which is

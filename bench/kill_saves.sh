@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# Copyright (C) 2026 dotdata developers
+# SPDX-License-Identifier: MIT
 # A long check of the save, not a test: CTest does not run it.
 #  1. KILLS times: save_loop saves over one file without end and is killed (SIGKILL)
 #     after a random 0-30 ms; the file must then be whole, and nothing else may be in

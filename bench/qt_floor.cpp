@@ -1,3 +1,6 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
 // The floors the command line is measured against: the least a Qt program can do.
 //   qtcore_floor          a QtCore program that prints one line
 //   qimage_floor OUT.png  a QtGui program that also saves a 32 x 32 PNG with QImage

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# Copyright (C) 2026 dotdata developers
+# SPDX-License-Identifier: MIT
 # Every benchmark in one run, on a release build: the core (text, save, load, reader and
 # its peak memory), the window offscreen (MAKE DATA, clicks) and the start-up on Xvfb,
 # mapped and polled, and the command line. The figures in docs/performance.md come from

@@ -1,3 +1,6 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
 // Saves a picture file over and over, for kill_saves.sh: a save killed at any moment, or
 // racing other saves, must leave the target whole (some complete picture) and nothing
 // else behind. Every picture saved is one colour all over, so any whole file is one of

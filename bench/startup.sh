@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# Copyright (C) 2026 dotdata developers
+# SPDX-License-Identifier: MIT
 # Start-up of dotdata against two bare Qt windows of its size on one virtual X server:
 # an empty one, and one with a single Japanese-captioned button (it starts Qt's font
 # system, as any window showing text does). Each run goes through startup_probe: spawn

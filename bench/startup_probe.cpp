@@ -1,3 +1,6 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
 // Starts a program and reports how long it took until its window, found by title, was
 // shown on the X display, how long until the program first drew into it, and the
 // program's peak resident memory (VmHWM) a moment later. The program is then ended.

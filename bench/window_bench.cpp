@@ -1,3 +1,6 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
 // Benchmarks of the editor window through QTest on Qt's offscreen platform:
 //  - makeData: QBENCHMARK of the MAKE DATA command (the 32 row fields and the statement
 //    box), alone and from the mouse click to the end of its repaint;

@@ -1,3 +1,6 @@
+# Copyright (C) 2026 dotdata developers
+# SPDX-License-Identifier: MIT
+
 # The Debian package: cpack -G DEB in the build folder makes dotdata_VERSION_ARCH.deb
 # with what cmake --install puts under /usr.
 set(CPACK_GENERATOR DEB)

@@ -1,3 +1,6 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
 // Fuzzes what dotdata reads as text. The first line of an input is a start number, the
 // rest an input file's text. A start number makes the 32 lines exactly when it converts
 // and its 32 line numbers, each written alone, all differ; the lines read back as the

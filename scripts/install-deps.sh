@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# Copyright (C) 2026 dotdata developers
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages dotdata needs, if any are missing.
 # usage: install-deps.sh [run|test]
 #   run   building and running dotdata, and making its Debian package

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# Copyright (C) 2026 dotdata developers
+# SPDX-License-Identifier: MIT
 # Installs what building and running needs if it is missing, builds dotdata into build/
 # (the program, without the tests and benchmarks) and opens the editor.
 set -euo pipefail

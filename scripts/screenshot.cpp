@@ -1,3 +1,6 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
 // Paints a small sample picture into the window with the mouse, presses MAKE DATA and
 // saves what the window shows; scripts/screenshot.sh makes docs/screenshot.png with it.
 // usage: QT_QPA_PLATFORM=offscreen window_screenshot FILE.png

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# Copyright (C) 2026 dotdata developers
+# SPDX-License-Identifier: MIT
 # Makes docs/screenshot.png from the real window: builds what is missing, then paints a
 # small sample picture offscreen, presses MAKE DATA and saves what the window shows.
 set -euo pipefail

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# Copyright (C) 2026 dotdata developers
+# SPDX-License-Identifier: MIT
 # Builds dotdata and runs every test: the normal build (core, window, smoke test),
 # then the core again under AddressSanitizer + UndefinedBehaviorSanitizer with the
 # fuzz targets run for a bounded time. Fails when any test fails.

@@ -1,3 +1,6 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // The part of the program that needs Qt's GUI libraries: the editor window, and reading

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# Copyright (C) 2026 dotdata developers
+# SPDX-License-Identifier: MIT
 # The command line of the real program, with no display at all: round trips through
 # images and DATA text, and every kind of failure with its exit status, its one line on
 # the standard error and nothing written; a file size limit and another user's link.

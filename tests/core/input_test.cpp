@@ -1,3 +1,6 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
 #include "dotdata/datatext.h"
 #include "dotdata/input.h"
 

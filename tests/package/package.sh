@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# Copyright (C) 2026 dotdata developers
+# SPDX-License-Identifier: MIT
 # Checks the Debian package that cpack -G DEB makes from what cmake --install puts in
 # place: the file name and the exact file list, the desktop entry and metainfo
 # validators, the icon sizes, Depends, the changelog's version, lintian, that the

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# Copyright (C) 2026 dotdata developers
+# SPDX-License-Identifier: MIT
 # Runs the real program: without a display, and with one that does not answer, it must
 # refuse to start with one line; on a virtual X server it must show its window, paint
 # a click and end cleanly when the window is closed. On screens smaller than the window

@@ -1,3 +1,6 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
 // The window through its controls: the layout, painting with the mouse, MAKE DATA,
 // and save and load through a fake file chooser.
 

@@ -1,3 +1,6 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
 // A small X client for the smoke test.
 //   x11probe expect WINDOW SECONDS CHECK...  waits until the window passes every check:
 //       X,Y=RRGGBB         the pixel has that colour
