@@ -150,13 +150,16 @@ Result<RowLines> makeRowLines(const Picture::Table &table, std::string_view star
     if (!start)
         return start.error();
     RowLines lines;
+    // From about 1e16 on, 15 significant digits no longer tell the line numbers apart,
+    // and a BASIC interpreter keeps only one line of a number. Below 1e14 they always do.
+    const bool mayRepeat = std::fabs(start.value()) >= 1e14;
     std::string_view previous;
     for (int r = 0; r < kRows; ++r) {
         std::string &line = lines[static_cast<std::size_t>(r)];
         line = makeRowLine(table, r, r * 10.0 + start.value());
-        // From about 1e16 on, 15 significant digits no longer tell the line numbers
-        // apart, and a BASIC interpreter keeps only one line of a number. The numbers
-        // rise, and so equal images are neighbours.
+        if (!mayRepeat)
+            continue;
+        // The numbers rise, and so equal images are neighbours.
         const std::string_view number = std::string_view(line).substr(0, line.find(' ', 1));
         if (number == previous) {
             return Error {ErrorKind::LineNumbersRepeat,

@@ -153,7 +153,7 @@ Result<PictureRecords> readPictureInput(
         error.message = path.string() + ": " + error.message;
         return error;
     }
-    return *records;
+    return std::move(*records);
 }
 
 Status checkColors(const PictureRecords &records)

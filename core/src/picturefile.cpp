@@ -485,22 +485,27 @@ Result<std::string> readInputFile(const std::filesystem::path &path)
     if (info.st_size > kMaxInputBytes)
         return tooLarge(path);
 
-    std::string bytes;
-    char buffer[64 * 1024];
+    // Read straight into the result, sized by the file and grown for one that grows.
+    std::string bytes(std::size_t(info.st_size) + 1, '\0');
+    std::size_t length = 0;
     for (;;) {
-        const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
+        if (length == bytes.size())
+            bytes.resize(bytes.size() + 64 * 1024);
+        const ssize_t n = ::read(file.get(), bytes.data() + length, bytes.size() - length);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             return fileError(ErrorKind::CannotRead, "cannot read", path, errno);
         }
-        if (n == 0)
+        if (n == 0) {
+            bytes.resize(length);
             return bytes;
+        }
+        length += std::size_t(n);
         // A file that grows while it is read, or whose size the system does not report
         // (as in /proc), is stopped at the same bound.
-        if (std::int64_t(bytes.size()) + n > kMaxInputBytes)
+        if (std::int64_t(length) > kMaxInputBytes)
             return tooLarge(path);
-        bytes.append(buffer, std::size_t(n));
     }
 }
 
@@ -520,8 +525,12 @@ Result<PictureRecords> readPictureFile(const std::filesystem::path &path)
     if (!bytes)
         return bytes.error();
     const Result<std::string_view> text = withoutByteOrderMark(bytes.value());
-    Result<PictureRecords> records = text ? readPictureText(text.value()) : text.error();
-    return records ? records : named(path, records.error());
+    if (!text)
+        return named(path, text.error());
+    Result<PictureRecords> records = readPictureText(text.value());
+    if (!records)
+        return named(path, records.error());
+    return records;
 }
 
 } // namespace dotdata
