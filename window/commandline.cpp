@@ -3,7 +3,7 @@
 
 #include "commandline.h"
 
-#include "gui.h"
+#include "modules.h"
 
 #include "dotdata/datatext.h"
 #include "dotdata/input.h"
@@ -79,26 +79,41 @@ std::filesystem::path toPath(const QString &path)
 
 } // namespace
 
-const Gui &loadGui()
+namespace {
+
+/// Loads a module beside the program in the build tree, or from its library folder when
+/// installed; a program that cannot load it says why and ends with status 1.
+template<typename Module>
+const Module &loadModule(const char *file, const char *entryName)
 {
-    static const Gui *gui = [] {
-        // Beside the program in the build tree, in its library folder when installed.
-        const std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe")
-                                                 .parent_path();
-        std::string tried;
-        for (const std::filesystem::path &module :
-            {folder / "dotdata-gui.so", folder / DOTDATA_GUI_DIR / "dotdata-gui.so"}) {
-            if (void *handle = ::dlopen(module.c_str(), RTLD_LAZY | RTLD_LOCAL)) {
-                using Entry = const Gui *(*)();
-                if (const auto entry = reinterpret_cast<Entry>(::dlsym(handle, kGuiEntry)))
-                    return entry();
-            }
-            tried += std::string(tried.empty() ? "" : "; ") + ::dlerror();
+    const std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe")
+                                             .parent_path();
+    std::string tried;
+    for (const std::filesystem::path &module :
+        {folder / file, folder / DOTDATA_MODULE_DIR / file}) {
+        if (void *handle = ::dlopen(module.c_str(), RTLD_LAZY | RTLD_LOCAL)) {
+            using Entry = const Module *(*)();
+            if (const auto entry = reinterpret_cast<Entry>(::dlsym(handle, entryName)))
+                return *entry();
         }
-        std::fprintf(stderr, "dotdata: cannot load the window and image part: %s\n", tried.c_str());
-        std::exit(1);
-    }();
-    return *gui;
+        tried += std::string(tried.empty() ? "" : "; ") + ::dlerror();
+    }
+    std::fprintf(stderr, "dotdata: cannot load %s: %s\n", file, tried.c_str());
+    std::exit(1);
+}
+
+} // namespace
+
+const ImageModule &imageModule()
+{
+    static const ImageModule &module = loadModule<ImageModule>("dotdata-image.so", kImageEntry);
+    return module;
+}
+
+const EditorModule &editorModule()
+{
+    static const EditorModule &module = loadModule<EditorModule>("dotdata-editor.so", kEditorEntry);
+    return module;
 }
 
 QString usage()
@@ -186,7 +201,7 @@ int runCommand(const Command &command)
         return write(stdout, text) ? 0 : fail("cannot write to the standard output");
     }
     const Result<PictureRecords> records = readPictureInput(toPath(command.file),
-        [&](std::string_view bytes) { return loadGui().decodeImage(bytes, command.scale); });
+        [&](std::string_view bytes) { return imageModule().decodeImage(bytes, command.scale); });
     if (!records)
         return fail(records.error().message);
     Picture picture;
@@ -204,7 +219,8 @@ int runCommand(const Command &command)
     std::string bytes;
     if (suffix == "bas" || suffix == "txt") {
         bytes = dataText(lines, command.crlf);
-    } else if (const auto image = loadGui().encodeImage(picture.table(), command.scale, suffix)) {
+    } else if (const auto image = imageModule().encodeImage(
+                   picture.table(), command.scale, suffix)) {
         if (!*image)
             return fail(command.output.toStdString() + ": " + image->error().message);
         bytes = image->value();

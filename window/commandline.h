@@ -34,10 +34,12 @@ std::variant<Command, QString> parseCommandLine(const QStringList &arguments);
 /// Returns the exit status: 0 on success, 1 on a failure.
 int runCommand(const Command &command);
 
-struct Gui;
-/// The window and image part of the program, loaded on first use; a program that
-/// cannot load it says why and ends with status 1.
-const Gui &loadGui();
+struct ImageModule;
+struct EditorModule;
+/// The parts of the program that need Qt's GUI libraries, loaded on first use; a program
+/// that cannot load one says why and ends with status 1.
+const ImageModule &imageModule();
+const EditorModule &editorModule();
 
 /// The usage lines, shown after a usage error.
 QString usage();

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "commandline.h"
-#include "gui.h"
+#include "modules.h"
 
 #include <QCoreApplication>
 
@@ -44,5 +44,5 @@ int main(int argc, char **argv)
     const Command command = commandOrExit(withoutQtOptions(arguments));
     if (command.mode != Command::Mode::Editor)
         return runCommand(command);
-    return loadGui().runEditor(argc, argv, command.file, command.scale);
+    return editorModule().runEditor(argc, argv, command.file, command.scale);
 }

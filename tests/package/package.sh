@@ -28,9 +28,11 @@ version=$(dpkg-deb -f "$deb" Version)
 [ ${#debs[@]} -eq 1 ] && [ "${deb##*/}" = "dotdata_${version}_$(dpkg --print-architecture).deb" ] ||
     fail "cpack made ${debs[*]##*/}"
 # Mode and path of every file, sorted by path.
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 files=$(dpkg-deb -c "$deb" | awk '$NF !~ /\/$/ { sub(/^\.\//, "", $NF); print $1, $NF }' | sort -k2)
 expected='-rwxr-xr-x usr/bin/dotdata
--rw-r--r-- usr/lib/'"$(dpkg-architecture -qDEB_HOST_MULTIARCH)"'/dotdata/dotdata-gui.so
+-rw-r--r-- usr/lib/'"$multiarch"'/dotdata/dotdata-editor.so
+-rw-r--r-- usr/lib/'"$multiarch"'/dotdata/dotdata-image.so
 -rw-r--r-- usr/share/applications/dotdata.desktop
 -rw-r--r-- usr/share/doc/dotdata/changelog.gz
 -rw-r--r-- usr/share/doc/dotdata/copyright

@@ -3,7 +3,7 @@
 
 #include "displaycheck.h"
 #include "editorwindow.h"
-#include "gui.h"
+#include "modules.h"
 #include "pictureio.h"
 #include "screenfit.h"
 #include "userdialogs.h"
@@ -63,8 +63,8 @@ int runEditor(int &argc, char **argv, const QString &file, int scale)
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT const Gui *dotdataGui()
+extern "C" Q_DECL_EXPORT const EditorModule *dotdataEditorModule()
 {
-    static const Gui gui {runEditor, decodeImage, encodeImage};
-    return &gui;
+    static const EditorModule module {runEditor};
+    return &module;
 }
