@@ -72,11 +72,6 @@ std::string dataText(const RowLines &lines, bool crlf)
     return text;
 }
 
-std::filesystem::path toPath(const QString &path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
 } // namespace
 
 namespace {
@@ -176,7 +171,9 @@ std::variant<Command, QString> parseCommandLine(const QStringList &arguments)
         return u"--start and --crlf go with --data or --export"_s;
     }
     if (parser.isSet(start)) {
-        command.start = parser.value(start);
+        // Full-width digits, as a Japanese input method types them, are digits, as in the
+        // window's start number field.
+        command.start = parser.value(start).normalized(QString::NormalizationForm_KC);
         const Result<RowLines> lines = makeRowLines({}, command.start.toStdString());
         if (!lines)
             return u"--start: "_s + QString::fromStdString(lines.error().message);
@@ -192,6 +189,19 @@ std::variant<Command, QString> parseCommandLine(const QStringList &arguments)
     return command;
 }
 
+std::filesystem::path argumentPath(const QString &value, const QStringList &arguments, char **argv)
+{
+    for (qsizetype i = 1; i < arguments.size() && !value.isEmpty(); ++i) {
+        if (arguments[i] == value)
+            return argv[i];
+        // --export=OUT
+        const char *equals = std::strchr(argv[i], '=');
+        if (arguments[i].startsWith(u"--"_s) && equals && arguments[i].section(u'=', 1) == value)
+            return equals + 1;
+    }
+    return QFile::encodeName(value).toStdString();
+}
+
 int runCommand(const Command &command)
 {
     if (command.mode == Command::Mode::Help || command.mode == Command::Mode::Version) {
@@ -200,7 +210,7 @@ int runCommand(const Command &command)
             : "dotdata " + QByteArray(DOTDATA_VERSION) + '\n';
         return write(stdout, text) ? 0 : fail("cannot write to the standard output");
     }
-    const Result<PictureRecords> records = readPictureInput(toPath(command.file),
+    const Result<PictureRecords> records = readPictureInput(command.filePath,
         [&](std::string_view bytes) { return imageModule().decodeImage(bytes, command.scale); });
     if (!records)
         return fail(records.error().message);
@@ -222,12 +232,12 @@ int runCommand(const Command &command)
     } else if (const auto image = imageModule().encodeImage(
                    picture.table(), command.scale, suffix)) {
         if (!*image)
-            return fail(command.output.toStdString() + ": " + image->error().message);
+            return fail(command.outputPath.string() + ": " + image->error().message);
         bytes = image->value();
     } else {
         bytes = pictureFileText(picture.table());
     }
-    if (const Status written = writeFileAtomically(toPath(command.output), bytes); !written)
+    if (const Status written = writeFileAtomically(command.outputPath, bytes); !written)
         return fail(written.error().message);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <filesystem>
 #include <variant>
 
 namespace dotdata::window {
@@ -17,6 +18,8 @@ struct Command
     Mode mode = Mode::Editor;
     QString file; ///< the picture to read; for the editor, none or the one to open
     QString output; ///< the file an export writes
+    /// FILE and OUT as the file system takes them: the bytes they were given as.
+    std::filesystem::path filePath, outputPath;
     QString start = QStringLiteral("5000");
     int scale = 1;
     bool crlf = false;
@@ -28,6 +31,11 @@ QStringList withoutQtOptions(const QStringList &arguments);
 
 /// The command the arguments (the program's name first) give, or why they give none.
 std::variant<Command, QString> parseCommandLine(const QStringList &arguments);
+
+/// The bytes of the argument that gave a value, with argv as the arguments were decoded
+/// from: a file name that is no valid text in the locale's encoding stays the name it
+/// was, rather than becoming another with a replacement character.
+std::filesystem::path argumentPath(const QString &value, const QStringList &arguments, char **argv);
 
 /// Runs a command other than the editor: help, the version and DATA text go to the
 /// standard output, a failure to the standard error as one line naming the file.

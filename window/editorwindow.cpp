@@ -55,8 +55,9 @@ constexpr char kDataLineLength[] = QT_TRANSLATE_NOOP(
 constexpr char kDataDigit[] = QT_TRANSLATE_NOOP(
     "EditorWindow", "%1 行目の DATA の数字 %2 に対応する色がありません (使える数字は 0 から 7)。");
 constexpr char kNotAnImage[] = QT_TRANSLATE_NOOP("EditorWindow", "画像を読み込めません。");
-constexpr char kImageSize[] = QT_TRANSLATE_NOOP(
-    "EditorWindow", "画像の大きさが %1 × %2 です (32 × 32 でなければなりません)。");
+constexpr char kImageSize[] = QT_TRANSLATE_NOOP("EditorWindow",
+    "画像の大きさが %1 × %2 です (32 × 32 か、--scale "
+    "で指定した倍率の大きさでなければなりません)。");
 constexpr char kImageBlock[] = QT_TRANSLATE_NOOP(
     "EditorWindow", "%1 列 %2 行のブロックが一色ではありません。");
 constexpr char kCannotOpen[] = QT_TRANSLATE_NOOP("EditorWindow", "ファイルを開けません。");

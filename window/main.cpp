@@ -41,7 +41,9 @@ int main(int argc, char **argv)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const Command command = commandOrExit(withoutQtOptions(arguments));
+    Command command = commandOrExit(withoutQtOptions(arguments));
+    command.filePath = argumentPath(command.file, arguments, argv);
+    command.outputPath = argumentPath(command.output, arguments, argv);
     if (command.mode != Command::Mode::Editor)
         return runCommand(command);
     return editorModule().runEditor(argc, argv, command.file, command.scale);

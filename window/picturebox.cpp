@@ -14,8 +14,8 @@ QColor shownColor(int index, const QPalette &palette)
     const ColorValue value = paletteColor(index);
     if (value == kSystemWindowBackground)
         return palette.color(QPalette::Base);
-    return QColor(static_cast<int>(value & 0xFFu), static_cast<int>((value >> 8) & 0xFFu),
-        static_cast<int>((value >> 16) & 0xFFu));
+    const Rgb rgb = rgbOf(value);
+    return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent)

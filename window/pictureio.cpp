@@ -24,7 +24,8 @@ QRgb imageColor(int index)
     const ColorValue value = paletteColor(index);
     if (value == kSystemWindowBackground)
         return qRgb(255, 255, 255);
-    return qRgb(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+    const Rgb rgb = rgbOf(value);
+    return qRgb(rgb.red, rgb.green, rgb.blue);
 }
 
 int nearestIndex(QRgb pixel)
@@ -45,6 +46,21 @@ int nearestIndex(QRgb pixel)
     return best;
 }
 
+/// Why an image of that size is no picture at that scale, or none when it is one. A
+/// picture-sized image is the picture itself at any scale.
+std::optional<Error> wrongSize(QSize size, int scale)
+{
+    if (size == QSize(kColumns, kRows) || size == QSize(kColumns * scale, kRows * scale))
+        return std::nullopt;
+    const std::string wanted = scale == 1
+        ? "32 × 32"
+        : "32 × 32 or " + std::to_string(32 * scale) + " × " + std::to_string(32 * scale);
+    return Error {ErrorKind::ImageSize,
+        "not " + wanted + " (it is " + std::to_string(size.width()) + " × "
+            + std::to_string(size.height()) + ")",
+        0, {size.width(), size.height()}};
+}
+
 } // namespace
 
 std::filesystem::path toPath(const QString &path)
@@ -54,18 +70,11 @@ std::filesystem::path toPath(const QString &path)
 
 Result<PictureRecords> imageRecords(const QImage &source, int scale)
 {
+    if (std::optional<Error> wrong = wrongSize(source.size(), scale))
+        return *wrong;
     // A picture-sized image is the picture itself at any scale.
     if (source.size() == QSize(kColumns, kRows))
         scale = 1;
-    if (source.size() != QSize(kColumns * scale, kRows * scale)) {
-        const std::string wanted = scale == 1
-            ? "32 × 32"
-            : "32 × 32 or " + std::to_string(32 * scale) + " × " + std::to_string(32 * scale);
-        return Error {ErrorKind::ImageSize,
-            "not " + wanted + " (it is " + std::to_string(source.width()) + " × "
-                + std::to_string(source.height()) + ")",
-            0, {source.width(), source.height()}};
-    }
     const QImage image = source.convertToFormat(QImage::Format_ARGB32);
     PictureRecords records;
     for (int n = 0; n < kCells; ++n) {
@@ -106,6 +115,11 @@ std::optional<Result<PictureRecords>> decodeImage(std::string_view bytes, int sc
     QImageReader reader(&buffer);
     if (!reader.canRead()) // an image is told by its signature
         return std::nullopt;
+    // Told by the header, a wrong size is refused before a large image is decoded.
+    if (const QSize size = reader.size(); size.isValid()) {
+        if (std::optional<Error> wrong = wrongSize(size, scale))
+            return *wrong;
+    }
     const QImage image = reader.read();
     if (image.isNull())
         return Error {
@@ -120,8 +134,13 @@ std::optional<Result<std::string>> encodeImage(
     QBuffer buffer(&bytes);
     QImageWriter writer(&buffer, format);
     // Asks only for this format: listing them all would load every image format plugin.
-    if (!writer.canWrite())
-        return std::nullopt;
+    if (!writer.canWrite()) {
+        // An image that Qt reads but cannot write is no picture file either.
+        if (!QImageReader::supportedImageFormats().contains(format))
+            return std::nullopt;
+        return Error {ErrorKind::CannotWrite,
+            "cannot write " + format.toUpper().toStdString() + " images (PNG, BMP, PPM can be)"};
+    }
     if (!writer.write(pictureImage(table, scale)))
         return Error {ErrorKind::CannotWrite, writer.errorString().toStdString()};
     return bytes.toStdString();

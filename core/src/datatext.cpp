@@ -3,6 +3,8 @@
 
 #include "dotdata/datatext.h"
 
+#include "common.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -14,23 +16,8 @@ namespace dotdata {
 
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-std::string_view trimBlanks(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
+using detail::isDigit;
+using detail::trimBlanks;
 
 // from_chars also takes "inf", "nan" and hexadecimal-looking forms in some modes, so
 // the grammar is checked first: [+-] (digits [. [digits]] | . digits) [(e|E) [+-] digits]
@@ -150,7 +137,7 @@ Result<RowLines> makeRowLines(const Picture::Table &table, std::string_view star
     if (!start)
         return start.error();
     RowLines lines;
-    // From about 1e16 on, 15 significant digits no longer tell the line numbers apart,
+    // From 1e15 on, 15 significant digits no longer always tell the line numbers apart,
     // and a BASIC interpreter keeps only one line of a number. Below 1e14 they always do.
     const bool mayRepeat = std::fabs(start.value()) >= 1e14;
     std::string_view previous;

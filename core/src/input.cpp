@@ -5,6 +5,8 @@
 
 #include "dotdata/datatext.h"
 
+#include "common.h"
+
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -14,21 +16,8 @@ namespace dotdata {
 
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-std::string_view trimBlanks(std::string_view text)
-{
-    const auto first = std::find_if_not(text.begin(), text.end(), isBlank);
-    const auto last = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
-    return first < last ? std::string_view(first, last) : std::string_view();
-}
+using detail::isDigit;
+using detail::trimBlanks;
 
 /// Calls visit(line number from 1, line) for each line, split at CR LF, LF or CR, until
 /// visit returns false.
@@ -148,11 +137,8 @@ Result<PictureRecords> readPictureInput(
     if (!records)
         records = readTextInput(bytes.value());
     Status checked = *records ? checkColors(records->value()) : Status(records->error());
-    if (!checked) {
-        Error error = checked.error();
-        error.message = path.string() + ": " + error.message;
-        return error;
-    }
+    if (!checked)
+        return detail::naming(path, checked.error());
     return std::move(*records);
 }
 

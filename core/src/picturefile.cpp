@@ -5,6 +5,8 @@
 
 #include "dotdata/datatext.h"
 
+#include "common.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -186,7 +188,6 @@ struct SaveTarget
     std::filesystem::path folder;
     bool exists;
     struct stat old; // valid when exists
-    mode_t mode;
 };
 
 // Writes text into a temporary file in the target's folder and renames it over the
@@ -197,8 +198,18 @@ struct SaveTarget
 std::optional<Status> saveThroughTemporary(const SaveTarget &t, std::string_view text, bool unnamed)
 {
     std::string tempName = temporaryTemplate(t.folder, t.target);
-    const int fd = unnamed ? ::open(t.folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
-                           : ::mkstemp(tempName.data());
+    // A new file gets what a newly created file would: the kernel applies the umask.
+    int fd = -1;
+    if (unnamed) {
+        fd = ::open(t.folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    } else {
+        for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+            fillTemplate(tempName);
+            fd = ::open(tempName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+            if (fd < 0 && errno != EEXIST)
+                break;
+        }
+    }
     if (fd < 0) {
         if (unnamed && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL))
             return std::nullopt;
@@ -214,9 +225,12 @@ std::optional<Status> saveThroughTemporary(const SaveTarget &t, std::string_view
         return fileError(ErrorKind::CannotWrite, what, t.path, error);
     };
 
+    // A replaced file keeps its owner (where allowed) and its read, write and execute
+    // bits; its setuid, setgid and sticky bits are not carried over to a file this
+    // program wrote.
     if (t.exists && ::geteuid() == 0)
         (void)!::fchown(file.get(), t.old.st_uid, t.old.st_gid);
-    if (::fchmod(file.get(), t.mode) != 0)
+    if (t.exists && ::fchmod(file.get(), t.old.st_mode & 0777) != 0)
         return fail("cannot write", errno);
     if (!writeAll(file.get(), text))
         return fail("cannot write", errno);
@@ -264,7 +278,7 @@ Status writeFileAtomically(const std::filesystem::path &path, std::string_view b
     const Result<ResolvedPath> resolved = resolveLinks(path);
     if (!resolved)
         return resolved.error();
-    SaveTarget t {path, resolved.value().path, {}, false, {}, 0};
+    SaveTarget t {path, resolved.value().path, {}, false, {}};
     t.folder = t.target.has_parent_path() ? t.target.parent_path() : ".";
 
     // A rename would replace anything, so the old target is checked first: only a
@@ -281,17 +295,6 @@ Status writeFileAtomically(const std::filesystem::path &path, std::string_view b
     if (resolved.value().throughLink) {
         if (Status allowed = checkWriteThroughLink(path, t.exists ? &t.old : nullptr); !allowed)
             return allowed;
-    }
-
-    // The old file's read, write and execute bits; setuid, setgid and sticky bits are
-    // not carried over to a file that this program wrote. A new file gets what a newly
-    // created file would get.
-    if (t.exists) {
-        t.mode = t.old.st_mode & 0777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        t.mode = 0666 & ~mask;
     }
 
     if (std::optional<Status> saved = saveThroughTemporary(t, bytes, true))
@@ -363,7 +366,7 @@ Status RecordParser::feed(std::string_view chunk)
         }
         if (m_state == State::RecordStart && !m_recordBegun) {
             // Any byte at all means another record exists, since the end of the file
-            // has not been reached; fail before reading the rest of it.
+            // has not been reached; fail before going through the rest of it.
             if (m_records.count == kEntries) {
                 m_failed = true;
                 return tooManyRecords();
@@ -440,12 +443,6 @@ Error tooLarge(const std::filesystem::path &path)
               " and the largest image dotdata writes is 12 MiB"};
 }
 
-Error named(const std::filesystem::path &path, Error error)
-{
-    error.message = path.string() + ": " + error.message;
-    return error;
-}
-
 } // namespace
 
 Result<std::string_view> withoutByteOrderMark(std::string_view bytes)
@@ -517,20 +514,6 @@ Result<PictureRecords> readPictureText(std::string_view text)
     if (Status done = parser.finish(); !done)
         return done.error();
     return parser.records();
-}
-
-Result<PictureRecords> readPictureFile(const std::filesystem::path &path)
-{
-    const Result<std::string> bytes = readInputFile(path);
-    if (!bytes)
-        return bytes.error();
-    const Result<std::string_view> text = withoutByteOrderMark(bytes.value());
-    if (!text)
-        return named(path, text.error());
-    Result<PictureRecords> records = readPictureText(text.value());
-    if (!records)
-        return named(path, records.error());
-    return records;
 }
 
 } // namespace dotdata

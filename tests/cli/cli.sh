@@ -36,6 +36,8 @@ file -b pic.png | grep -q '^PNG image data, 32 x 32' || fail "pic.png is $(file 
 "$dotdata" --data pic.png --start 100 >data.txt
 [ "$(head -c 11 data.txt)" = " 100 DATA 0" ] && [ "$(wc -l <data.txt)" -eq 32 ] &&
     ! grep -q $'\r' data.txt && grep -q $'\r$' pic.bas || fail "DATA text: $(head -n 2 data.txt pic.bas)"
+# A file name that is no valid UTF-8 stays the name it was given as.
+"$dotdata" --export $'name\xff.dat' pic.dat && cmp pic.dat $'name\xff.dat' || fail "a non-UTF-8 name changed"
 "$dotdata" --help | grep -q -- '--export OUT' && "$dotdata" --version | grep -qx 'dotdata [0-9.]*' ||
     fail "no help or version"
 
@@ -48,8 +50,9 @@ expect 1 'big.bmp: not 32 × 32 or 64 × 64 \(it is 96 × 96\)' --export out.png
 expect 1 'cannot open missing.dat: No such file' --export out.png missing.dat
 expect 1 '^dotdata: eight.dat: record 1 holds 8' --data eight.dat
 expect 1 '^dotdata: binary.dat: binary data' --export out.png binary.dat
+expect 1 '^dotdata: out.gif: cannot write GIF images' --export out.gif pic.dat
 expect 1 'cannot replace .*: Is a directory' --export "$work" pic.dat
-[ "$(cat out.png)" = kept ] || fail "a failed export changed its output"
+[ "$(cat out.png)" = kept ] && [ ! -e out.gif ] || fail "a failed export changed its output"
 # Usage errors: status 2 and the usage.
 expect 2 "Unknown option 'bogus'" --bogus
 expect 2 '--data needs a FILE' --data --scale 2
@@ -72,6 +75,9 @@ if [ "$(id -u)" -eq 0 ] && [ "$(cat $setting)" -eq 1 ]; then
     ln -s ../saved/old.dat sticky/link
     chown -h 65534:65534 sticky/link
     expect 1 'link.*Permission denied' --export sticky/link pic.dat
+    ln -s ../saved/new.dat sticky/dangling # and so is such a link that points nowhere yet
+    chown -h 65534:65534 sticky/dangling
+    expect 1 'dangling.*Permission denied' --export sticky/dangling pic.dat
     chown -h 0:0 sticky/link
     "$dotdata" --export sticky/link pic.dat && cmp -s pic.dat saved/old.dat || fail "one's own link"
 else

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "dotdata/datatext.h"
+#include "dotdata/input.h"
 #include "dotdata/picturefile.h"
 
 #include <gtest/gtest.h>
@@ -153,11 +154,10 @@ TEST(PictureFileDeathTest, HostileCases)
         writeBytes(folder / name, "old");
     for (const auto &[name, bytes] : std::initializer_list<std::pair<const char *, std::string>> {
              {"bom.dat", "\xEF\xBB\xBF 5 \r\n 6"}, {"utf16.dat", std::string("\xFF\xFE 5\0", 5)},
-             {"utf32.dat", std::string("\0\0\xFE\xFF\0\0\0 ", 8)}, {"bound.dat", "7"},
-             {"huge.dat", "7"}})
+             {"utf32.dat", std::string("\0\0\xFE\xFF\0\0\0 ", 8)},
+             {"bound.dat", "7" + std::string(kMaxInputBytes - 1, 'x')}, {"huge.dat", "7"}})
         writeBytes(folder / name, bytes);
-    fs::resize_file(folder / "bound.dat", kMaxInputBytes); // sparse
-    fs::resize_file(folder / "huge.dat", kMaxInputBytes + 1);
+    fs::resize_file(folder / "huge.dat", kMaxInputBytes + 1); // sparse
     for (auto [name, mode] :
         {std::pair {"", 0755}, {"open", 0777}, {"open/ro.dat", 0444}, {"open/secret.dat", 0},
             {"closed", 0555}, {"closed/rw.dat", 0666}, {"setuid.dat", 07755}})
@@ -184,7 +184,7 @@ TEST(PictureFileDeathTest, HostileCases)
         {Write, "open/ro.dat", "2 .*ro.dat.*Permission denied", AsUser},
         {Write, "closed/rw.dat", "0 .*closed.*Permission denied", AsUser},
         {Write, "old.dat", "2 .*old.dat.*File too large", SmallFiles},
-        {Write, "old.dat", "", Killed}, // SIGXFSZ not ignored: nothing named is left behind
+        {Write, "old.dat", "", Killed}, // SIGXFSZ not ignored: nothing is left behind
         {Read, "missing.dat", "0 .*missing.dat.*No such file"},
         {Read, "sub", "0 .*sub.*Is a directory"},
         {Read, "fifo", "3 .*fifo.*not a regular file"}, // and does not block
@@ -196,12 +196,20 @@ TEST(PictureFileDeathTest, HostileCases)
         {Read, "bom.dat", "ok 56"},
         {Read, "utf16.dat", "6 .*utf16.dat.*UTF-16"},
         {Read, "utf32.dat", "6 .*utf32.dat.*UTF-32"},
-        {Number, "9999999999999690", "ok "}, // the last before 1e16 with 32 different lines
+        {Number, "9999999999999690", "ok "}, // near 1e16, yet with 32 different lines
         {Number, "9999999999999700", "8 .*\" 1E\\+16\" more than once"},
         {Number, "-1.7e308", "8 .*\"-1.7E\\+308\" more than once"},
     };
     // clang-format on
+    // A save killed midway leaves nothing only where the file system has unnamed files.
+    const int probe = ::open((folder / "").c_str(), O_TMPFILE | O_WRONLY, 0600);
+    const bool unnamedFiles = probe >= 0 && ::close(probe) == 0;
+    const auto noImage = [](std::string_view) -> std::optional<Result<PictureRecords>> {
+        return {};
+    };
     for (const Case &c : cases) {
+        if (c.child == Killed && !unnamedFiles)
+            continue;
         const fs::path path = folder / c.name;
         const auto attempt = [&] {
             if (c.child == AsUser && ::geteuid() == 0
@@ -221,7 +229,7 @@ TEST(PictureFileDeathTest, HostileCases)
             } else if (c.op == Number) {
                 if (const Result<RowLines> lines = makeRowLines({}, c.name); !lines)
                     error = lines.error();
-            } else if (const Result<PictureRecords> r = readPictureFile(path); !r) {
+            } else if (const Result<PictureRecords> r = readPictureInput(path, noImage); !r) {
                 error = r.error();
             } else {
                 for (int i = 0; i < r.value().count; ++i)
@@ -291,10 +299,10 @@ TEST(PictureFileReader, RecordsFillEntriesFromZeroAndLeaveTheRestUntouched)
     Picture picture;
     for (int i = 0; i < kEntries; ++i)
         picture.store(i, 8);
-    readPictureFile(folder / "ten.dat").value().applyTo(picture);
+    readPictureText(readBytes(folder / "ten.dat")).value().applyTo(picture);
     EXPECT_EQ(picture.entry(9), 3);
     EXPECT_EQ(picture.entry(10), 8);
-    readPictureFile(folder / "saved.dat").value().applyTo(picture);
+    readPictureText(readBytes(folder / "saved.dat")).value().applyTo(picture);
     EXPECT_TRUE(std::equal(
         picture.table().begin(), picture.table().begin() + kCells, patternTable().begin()));
     EXPECT_EQ(picture.entry(kCells), 8);

@@ -28,7 +28,7 @@ using RowLines = std::array<std::string, kRows>;
 /// All 32 row lines, each the number image of its line number, " DATA " and one digit
 /// per cell of its row, numbered start, start + 10, ..., start + 310. A start number
 /// that does not convert, or whose 32 line numbers are not all different as written
-/// (LineNumbersRepeat, from about 1e16 on), yields an error and no line.
+/// (LineNumbersRepeat, for some from 1e15 on), yields an error and no line.
 Result<RowLines> makeRowLines(const Picture::Table &table, std::string_view startNumber);
 
 /// The statement text: each line preceded by CR LF, no line end after the last.

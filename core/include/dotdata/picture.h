@@ -34,6 +34,16 @@ inline constexpr std::array<ColorValue, kPaletteSize> kPalette = {
     kSystemWindowBackground,
 };
 
+/// The red, green and blue of an RGB colour value (not of a system colour reference).
+struct Rgb
+{
+    int red, green, blue;
+};
+constexpr Rgb rgbOf(ColorValue value)
+{
+    return {int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF)};
+}
+
 /// Stops the program when a caller breaks a contract, such as a cell index the program
 /// computed itself lying outside the table: that is a programming mistake, never a
 /// user's, and going on would write outside the picture.

@@ -86,8 +86,4 @@ Result<std::string_view> withoutByteOrderMark(std::string_view bytes);
 /// The records of picture file text, by the record rules of RecordParser.
 Result<PictureRecords> readPictureText(std::string_view text);
 
-/// Reads the records of a picture file without touching any table. A UTF-8 byte-order
-/// mark at the start is skipped. Each message names the file.
-Result<PictureRecords> readPictureFile(const std::filesystem::path &path);
-
 } // namespace dotdata
