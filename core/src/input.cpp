@@ -19,13 +19,23 @@ namespace {
 using detail::isDigit;
 using detail::trimBlanks;
 
+/// The length of the line at the start of text: up to its CR or LF, or the whole text.
+std::size_t lineLength(std::string_view text)
+{
+    const void *lf = std::memchr(text.data(), '\n', text.size());
+    const std::size_t end = lf ? std::size_t(static_cast<const char *>(lf) - text.data())
+                               : text.size();
+    const void *cr = std::memchr(text.data(), '\r', end);
+    return cr ? std::size_t(static_cast<const char *>(cr) - text.data()) : end;
+}
+
 /// Calls visit(line number from 1, line) for each line, split at CR LF, LF or CR, until
 /// visit returns false.
 template<typename Visit>
 void forEachLine(std::string_view text, Visit visit)
 {
     for (long long number = 1; !text.empty(); ++number) {
-        const std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
+        const std::size_t end = lineLength(text);
         if (!visit(number, text.substr(0, end)))
             return;
         const bool crLf = text.substr(end, 2) == "\r\n";
@@ -34,16 +44,19 @@ void forEachLine(std::string_view text, Visit visit)
 }
 
 /// The digits of a DATA line, "<line number> DATA <digits>", or none for another line.
+/// A number holds no D, so the keyword must follow the number and its blanks at once;
 /// BASIC takes its keywords in either case.
 std::optional<std::string_view> dataDigits(std::string_view line)
 {
+    const std::size_t numberEnd = std::min(
+        line.find_first_not_of(" \t0123456789+-.eE"), line.size());
+    const std::string_view number = line.substr(0, numberEnd), rest = line.substr(numberEnd);
     constexpr std::string_view kData = "DATA";
-    const auto keyword = std::search(line.begin(), line.end(), kData.begin(), kData.end(),
-        [](char a, char b) { return (a & ~0x20) == b; });
-    if (keyword == line.end())
+    if (rest.size() < kData.size()
+        || !std::equal(kData.begin(), kData.end(), rest.begin(),
+            [](char keyword, char c) { return (c & ~0x20) == keyword; }))
         return std::nullopt;
-    const std::string_view number(line.begin(), keyword);
-    const std::string_view digits = trimBlanks(std::string_view(keyword + 4, line.end()));
+    const std::string_view digits = trimBlanks(rest.substr(kData.size()));
     if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)
         || !parseStartNumber(number))
         return std::nullopt;
@@ -56,6 +69,10 @@ InputForm recogniseInput(std::string_view bytes)
 {
     if (std::memchr(bytes.data(), '\0', bytes.size()))
         return InputForm::Binary;
+    // A picture file as written holds no letter: without a D there is no DATA line.
+    if (!std::memchr(bytes.data(), 'D', bytes.size())
+        && !std::memchr(bytes.data(), 'd', bytes.size()))
+        return InputForm::PictureFile;
     bool data = false;
     forEachLine(bytes, [&](long long, std::string_view line) {
         data = dataDigits(line).has_value();
