@@ -359,6 +359,9 @@ void WindowTest::images()
     QCOMPARE(imageRecords(scaled, 1).error().numbers, (std::array<long long, 2> {64, 64}));
     scaled.setPixel(2 * 5 + 1, 2 * 7, qRgb(255, 255, 255)); // column 5, row 7 holds 4
     QCOMPARE(imageRecords(scaled, 2).error().numbers, (std::array<long long, 2> {5, 7}));
+    // A huge image is refused by its header, before it is decoded (which would fail).
+    const auto huge = decodeImage("P6\n20000 20000\n255\nxyz", 1);
+    QCOMPARE(huge->error().numbers, (std::array<long long, 2> {20000, 20000}));
 }
 
 QTEST_MAIN(WindowTest)
