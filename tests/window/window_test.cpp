@@ -272,8 +272,7 @@ void WindowTest::saveAndLoad()
     QCOMPARE(qtNameFilters(open.filter),
         QStringList({u"データ ファイル (*.dat *.log)"_s, u"すべてのファイル (*)"_s}));
     QVERIFY(save.filterIndex == 2 && open.filterIndex == 1);
-    QVERIFY(save.flags & DialogFlag::OverwritePrompt);
-    QVERIFY(open.flags & DialogFlag::FileMustExist);
+    QVERIFY((save.flags & DialogFlag::OverwritePrompt) && (open.flags & DialogFlag::FileMustExist));
 
     // A save, a save over a folder that fails and names it, and a load that undoes what
     // was painted since the save, in the preview too.
