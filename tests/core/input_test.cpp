@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 
 namespace dotdata {
@@ -32,13 +34,17 @@ TEST(DataText, ReadsTheStatementsBackPassingOverOtherLines)
     const Picture::Table table = allColours();
     for (const char *start : {"5000", "-20", "2.5", "1e15"}) {
         const RowLines lines = makeRowLines(table, start).value();
-        // As the window joins them, and as a listing with a loader and its own DATA.
+        // As the window joins them, after a UTF-8 byte-order mark, in lower case, and as a
+        // listing with a loader, its own DATA and lines after the rows.
         std::string listing = "10 REM sprite\n20 DATA 1,2,3\n30 READ A$\n";
-        for (const std::string &line : lines)
-            listing += "\t" + line + " \r";
-        for (const std::string &text : {joinLines(lines), listing}) {
-            ASSERT_EQ(recogniseInput(text), InputForm::DataText) << text;
-            const Result<PictureRecords> read = readDataText(text);
+        for (std::string line : lines)
+            listing += "\t" + line.replace(line.find("DATA"), 4, "data") + " \r";
+        listing += "9999 END\r\n";
+        std::string lower = joinLines(lines);
+        std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+        for (const std::string &text :
+            {joinLines(lines), "\xEF\xBB\xBF" + joinLines(lines), lower, listing}) {
+            const Result<PictureRecords> read = readTextInput(text);
             ASSERT_TRUE(read) << read.error().message;
             EXPECT_EQ(read.value().count, kCells);
             EXPECT_TRUE(

@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdarg>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -20,20 +22,51 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
 bool g_hideSize = false;
-}
+bool g_noUnnamedFiles = false;
 
-// A file under /proc reports no size, and one that grows while read reports less than it
-// gives. Linked ahead of the C library's, this fstat hides the size when asked to.
+int openFile(int folder, const char *path, int flags, va_list rest)
+{
+    const mode_t mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, mode_t)
+                                                                              : 0;
+    if (g_noUnnamedFiles && (flags & O_TMPFILE) == O_TMPFILE) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return int(::syscall(SYS_openat, folder, path, flags, mode));
+}
+} // namespace
+
+// Linked ahead of the C library's, these stand in for what some systems do. A file under
+// /proc reports no size, and one that grows while read reports less than it gives: fstat
+// hides the size when asked to. Some file systems have no unnamed files: open and openat
+// refuse O_TMPFILE when asked to.
 extern "C" int fstat(int fd, struct stat *info)
 {
     const int rc = ::fstatat(fd, "", info, AT_EMPTY_PATH);
     if (rc == 0 && g_hideSize)
         info->st_size = 0;
     return rc;
+}
+extern "C" int open(const char *path, int flags, ...)
+{
+    va_list rest;
+    va_start(rest, flags);
+    const int fd = openFile(AT_FDCWD, path, flags, rest);
+    va_end(rest);
+    return fd;
+}
+extern "C" int openat(int folder, const char *path, int flags, ...)
+{
+    va_list rest;
+    va_start(rest, flags);
+    const int fd = openFile(folder, path, flags, rest);
+    va_end(rest);
+    return fd;
 }
 
 namespace dotdata {
@@ -127,12 +160,16 @@ TEST(PictureFileWriter, WritesEachCellAsNumberImageBlankCrLfAndReplacesTheFile)
     writeBytes(folder / "real" / "target.dat", "old");
     fs::create_symlink("real/target.dat", folder / "link.dat");
     const std::string longest(NAME_MAX, 'n');
-    for (const std::string name : {"picture.dat", "link.dat", longest.c_str()})
+    for (const std::string name : {"picture.dat", "link.dat", longest.c_str(), "named.dat"}) {
+        // The last where the file system has no unnamed files, through a named one.
+        g_noUnnamedFiles = name == "named.dat";
         ASSERT_TRUE(writePictureFile(folder / name, table)) << name;
+    }
+    g_noUnnamedFiles = false;
     const std::string hash = std::to_string(std::hash<std::string> {}(text));
     EXPECT_EQ(folder.tree(),
         (std::map<std::string, std::string> {{"link.dat", "-> real/target.dat"}, {longest, hash},
-            {"picture.dat", hash}, {"real", ""}, {"real/target.dat", hash}}));
+            {"named.dat", hash}, {"picture.dat", hash}, {"real", ""}, {"real/target.dat", hash}}));
     EXPECT_EQ(fs::status(folder / "picture.dat").permissions(), fs::perms(0640));
 }
 
@@ -165,7 +202,7 @@ TEST(PictureFileDeathTest, HostileCases)
     std::map<std::string, std::string> expected = folder.tree();
 
     enum Op { Write, Read, Number };
-    enum Child { AsRoot, AsUser, SmallFiles, Killed, Unsized };
+    enum Child { AsRoot, AsUser, SmallFiles, Killed, Unsized, NoUnnamed };
     // A failure: its kind, then the message, with the file (or the folder a save cannot
     // write in) and the reason. A success: "ok" and the records read.
     struct Case
@@ -185,6 +222,7 @@ TEST(PictureFileDeathTest, HostileCases)
         {Write, "closed/rw.dat", "0 .*closed.*Permission denied", AsUser},
         {Write, "old.dat", "2 .*old.dat.*File too large", SmallFiles},
         {Write, "old.dat", "", Killed}, // SIGXFSZ not ignored: nothing is left behind
+        {Write, "old.dat", "2 .*old.dat.*File too large", NoUnnamed}, // named temporary file
         {Read, "missing.dat", "0 .*missing.dat.*No such file"},
         {Read, "sub", "0 .*sub.*Is a directory"},
         {Read, "fifo", "3 .*fifo.*not a regular file"}, // and does not block
@@ -212,10 +250,11 @@ TEST(PictureFileDeathTest, HostileCases)
             continue;
         const fs::path path = folder / c.name;
         const auto attempt = [&] {
+            g_noUnnamedFiles = c.child == NoUnnamed;
             if (c.child == AsUser && ::geteuid() == 0
                 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
                 std::_Exit(3);
-            if (c.child == SmallFiles || c.child == Killed) {
+            if (c.child == SmallFiles || c.child == Killed || c.child == NoUnnamed) {
                 std::signal(SIGXFSZ, c.child == Killed ? SIG_DFL : SIG_IGN);
                 const rlimit limit {100, 100};
                 ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -246,9 +285,19 @@ TEST(PictureFileDeathTest, HostileCases)
         else
             EXPECT_EXIT(attempt(), testing::ExitedWithCode(0), "^" + c.said) << c.name;
     }
-    // A save that works keeps only the old file's read, write and execute bits.
+    // A save that works keeps only the old file's read, write and execute bits, and, when
+    // root saves over another user's file, its owner.
     ASSERT_TRUE(writePictureFile(folder / "setuid.dat", patternTable()));
     EXPECT_EQ(fs::status(folder / "setuid.dat").permissions(), fs::perms(0755));
+    if (::geteuid() == 0) {
+        writeBytes(folder / "theirs.dat", "old");
+        ASSERT_EQ(::chown((folder / "theirs.dat").c_str(), 65534, 65534), 0);
+        ASSERT_TRUE(writePictureFile(folder / "theirs.dat", patternTable()));
+        struct stat saved = {};
+        ASSERT_EQ(::stat((folder / "theirs.dat").c_str(), &saved), 0);
+        EXPECT_TRUE(saved.st_uid == 65534 && saved.st_gid == 65534);
+        fs::remove(folder / "theirs.dat");
+    }
     expected["setuid.dat"] = std::to_string(
         std::hash<std::string> {}(pictureFileText(patternTable())));
     ::chmod((folder / "closed").c_str(), 0755);
@@ -275,6 +324,7 @@ TEST(RecordParser, RecordRules)
         {"long records, skipped a word at a time", "1" + std::string(20, 'x') + "\n2"
             + std::string(17, '\t') + ",3" + std::string(9, '"') + "\r4", {1, 2, 3, 4}},
         {"no bytes above 127 or full-width digits", "\xff\r\n\xef\xbc\x95\r\n4", {0, 0, 4}},
+        {"each quoted record on its own", "\"1\",\"2\"\r\n\"\",3", {1, 2, 0, 3}},
     };
     // clang-format on
     for (const auto &[name, text, expected] : cases) {
