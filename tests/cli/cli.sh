@@ -15,10 +15,11 @@ fail() {
     echo "cli: $*" >&2
     exit 1
 }
-expect() { # STATUS PATTERN ARGS...: the exit status and a pattern the standard error matches
+expect() { # STATUS PATTERN ARGS...: the exit status and a pattern the standard error matches;
+    # the standard output goes to $stdout, or to the file out
     local want=$1 pattern=$2 status=0
     shift 2
-    "$dotdata" "$@" >out 2>err || status=$?
+    "$dotdata" "$@" >"${stdout:-out}" 2>err || status=$?
     [ "$status" -eq "$want" ] && grep -qE -- "$pattern" err ||
         fail "dotdata $* ended with $status, saying: $(cat err)"
     [ "$want" -ne 1 ] || [ "$(wc -l <err)" -eq 1 ] || fail "dotdata $* said more than one line"
@@ -36,6 +37,11 @@ file -b pic.png | grep -q '^PNG image data, 32 x 32' || fail "pic.png is $(file 
 "$dotdata" --data pic.png --start 100 >data.txt
 [ "$(head -c 11 data.txt)" = " 100 DATA 0" ] && [ "$(wc -l <data.txt)" -eq 32 ] &&
     ! grep -q $'\r' data.txt && grep -q $'\r$' pic.bas || fail "DATA text: $(head -n 2 data.txt pic.bas)"
+# The same text in other spellings: CR LF on the standard output, full-width digits as
+# an input method types them, an upper-case suffix, --export=OUT.
+"$dotdata" --data pic.dat --start １００ --crlf | tr -d '\r' | cmp - data.txt || fail "--data --crlf"
+[ "$("$dotdata" --data pic.dat --crlf | grep -c $'\r$')" -eq 32 ] || fail "--data --crlf ends"
+"$dotdata" --export=SHIP.BAS pic.dat --start=100 && cmp SHIP.BAS data.txt || fail "SHIP.BAS"
 # A file name that is no valid UTF-8 stays the name it was given as.
 "$dotdata" --export $'name\xff.dat' pic.dat && cmp pic.dat $'name\xff.dat' || fail "a non-UTF-8 name changed"
 "$dotdata" --help | grep -q -- '--export OUT' && "$dotdata" --version | grep -qx 'dotdata [0-9.]*' ||
@@ -52,6 +58,7 @@ expect 1 '^dotdata: eight.dat: record 1 holds 8' --data eight.dat
 expect 1 '^dotdata: binary.dat: binary data' --export out.png binary.dat
 expect 1 '^dotdata: out.gif: cannot write GIF images' --export out.gif pic.dat
 expect 1 'cannot replace .*: Is a directory' --export "$work" pic.dat
+stdout=/dev/full expect 1 'standard output: No space left' --data pic.dat
 [ "$(cat out.png)" = kept ] && [ ! -e out.gif ] || fail "a failed export changed its output"
 # Usage errors: status 2 and the usage.
 expect 2 "Unknown option 'bogus'" --bogus
