@@ -25,15 +25,15 @@ refuses -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM
 refuses DISPLAY=:9999 QT_QPA_PLATFORM=
 
 mkfifo "$work/display"
-start() { # SCREEN SCALE: runs the program on a virtual X server with one screen of that
-    # size; sets app, window and its X Y WIDTH HEIGHT
+start() { # SCREEN SCALE [ARGS...]: runs the program with ARGS on a virtual X server with one
+    # screen of that size; sets app, window and its X Y WIDTH HEIGHT
     Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb=$!
     read -r -t "$limit" number <"$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
     export DISPLAY=":$number" QT_SCALE_FACTOR=$2 scale=${2/./} offset=0
     ((${#scale} > 1)) || scale+=0 # in tenths
     # timeout ends a program that stays after its window is closed (status 124).
-    QT_QPA_PLATFORM=xcb timeout $((3 * limit)) "$dotdata" 2>"$work/app.log" &
+    QT_QPA_PLATFORM=xcb timeout $((3 * limit)) "$dotdata" "${@:3}" 2>"$work/app.log" &
     app=$!
     window=$(timeout "$limit" xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) ||
         fail "no Form1 window appeared on the $1 screen: $(cat "$work/app.log")"
@@ -66,6 +66,15 @@ start 1920x1200 1
 click 116 860
 click 28 20
 "$probe" expect "$window" "$limit" 28,20=ff0000 36,804=ff0000 || fail "a click did not paint cell 0"
+closes
+
+# A picture given on the command line is shown: an image 3 pixels a dot, cell 0 in colour
+# 2 and cell 1 in colour 4.
+{ printf ' 2 \r\n 4 \r\n'; for n in $(seq 2 1023); do printf ' 0 \r\n'; done; } >"$work/pic.dat"
+"$dotdata" --export "$work/pic.bmp" "$work/pic.dat" --scale 3
+start 1920x1200 1 "$work/pic.bmp" --scale 3
+"$probe" expect "$window" "$limit" 28,20=ff0000 52,20=008000 76,20=000000 ||
+    fail "the picture given on the command line is not shown"
 closes
 
 # On a smaller screen the whole window stays on it and the wheel scrolls by 60 pixels a

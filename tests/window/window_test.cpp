@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -104,6 +105,22 @@ struct Shown
         preview.setPixelColor(20 + cell % 32, 20 + cell / 32, colour);
     }
     bool operator==(const Shown &) const = default;
+};
+
+/// The area of a widget painted since it was made.
+struct Repainted : QObject
+{
+    explicit Repainted(QWidget *widget) : m_widget(widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_region += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+    bool all() const { return m_region.contains(m_widget->rect()); }
+
+    QWidget *m_widget;
+    QRegion m_region;
 };
 
 QColor shownAt(QWidget *widget)
@@ -226,6 +243,9 @@ void WindowTest::makeData()
     e.paintCorners();
     e.press(u"Command1"_s);
     QCOMPARE(e.rowFields()[0], u" 5000 DATA 1"_s + zeros + u'2');
+    // A line is longer than its field, which shows its start, the line number.
+    for (int r = 0; r < 32; ++r)
+        QCOMPARE(static_cast<QLineEdit *>(e.control(u"DOTDATA%1"_s.arg(r)))->cursorPosition(), 0);
     QCOMPARE(e.rowFields()[31], u" 5310 DATA 3"_s + zeros + u'4');
     // Each statement follows a line end, so the first line is empty.
     QCOMPARE(e.readout(), u'\n' + e.rowFields().join(u'\n'));
@@ -288,7 +308,13 @@ void WindowTest::saveAndLoad()
     e.press(u"color6"_s);
     e.clickCell(0);
     e.clickCell(500);
+    // On the screen, the grid and the preview are drawn anew after the load.
+    e.w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&e.w));
+    QCoreApplication::processEvents();
+    Repainted grid(e.grid()), preview(e.control(u"PREV"_s));
     e.press(u"Command3"_s);
+    QTRY_VERIFY(grid.all() && preview.all());
     QVERIFY(Shown(e) == saved);
 }
 
