@@ -18,7 +18,7 @@
 
 int main(int argc, char **argv)
 {
-    using namespace dotdata::window;
+    using namespace dotdata::editor;
     QApplication app(argc, argv);
     const bool text = argc > 1 && std::strcmp(argv[1], "--text") == 0;
     QWidget window;

@@ -9,7 +9,7 @@
 # usage: bench/commandline.sh [BUILD_DIR [RUNS]]   (defaults: build 200)
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd) runs=${2:-200}
-dotdata=$build/window/dotdata floors=$build/bench
+dotdata=$build/program/dotdata floors=$build/bench
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"

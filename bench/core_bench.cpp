@@ -8,6 +8,7 @@
 
 #include "benchsupport.h"
 #include "dotdata/datatext.h"
+#include "dotdata/fileio.h"
 #include "dotdata/input.h"
 #include "dotdata/picture.h"
 #include "dotdata/picturefile.h"
@@ -63,10 +64,10 @@ char inRecord(std::uint32_t r)
 // Reads a file as the program does: told apart by its content, a picture file here.
 dotdata::Result<dotdata::PictureRecords> readInput(const fs::path &path)
 {
-    return dotdata::readPictureInput(
-        path, [](std::string_view) -> std::optional<dotdata::Result<dotdata::PictureRecords>> {
-            return std::nullopt;
-        });
+    const dotdata::Result<std::string> bytes = dotdata::readInputFile(path);
+    if (!bytes)
+        return bytes.error();
+    return dotdata::readTextInput(bytes.value());
 }
 
 const dotdata::Picture::Table kTable = [] {
@@ -135,8 +136,9 @@ void BM_SavePictureFile(benchmark::State &state)
 {
     const fs::path path = g_folder / "saved.dat";
     for (auto _ : state) {
-        if (const dotdata::Status saved = dotdata::writePictureFile(path, kTable); !saved) {
-            state.SkipWithError(saved.error().message.c_str());
+        const std::string text = dotdata::pictureFileText(kTable);
+        if (const dotdata::Status saved = dotdata::writeFileAtomically(path, text); !saved) {
+            state.SkipWithError("the save failed");
             return;
         }
     }
@@ -152,8 +154,7 @@ void BM_Read(benchmark::State &state, const fs::path &(*file)(), bool readable, 
     for (auto _ : state) {
         const auto records = readInput(path);
         if (records.ok() != readable) {
-            state.SkipWithError(
-                records.ok() ? "the read succeeded" : records.error().message.c_str());
+            state.SkipWithError(records.ok() ? "the read succeeded" : "the read failed");
             return;
         }
         if (load)

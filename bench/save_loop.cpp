@@ -11,6 +11,7 @@
 //                                        system has no unnamed temporary files
 //   save_loop --check FILE               exits 0 when FILE holds a whole picture
 
+#include "dotdata/fileio.h"
 #include "dotdata/picturefile.h"
 
 #include <cerrno>
@@ -86,8 +87,10 @@ int main(int argc, char **argv)
     for (long i = 0; count == 0 || i < count; ++i) {
         dotdata::Picture::Table table {};
         table.fill(static_cast<std::int16_t>((first + i) % dotdata::kPaletteSize));
-        if (const dotdata::Status saved = dotdata::writePictureFile(argv[1], table); !saved) {
-            std::fprintf(stderr, "save_loop: %s\n", saved.error().message.c_str());
+        const std::string text = dotdata::pictureFileText(table);
+        if (const dotdata::Status saved = dotdata::writeFileAtomically(argv[1], text); !saved) {
+            std::fprintf(stderr, "save_loop: the save failed (%s)\n",
+                std::strerror(saved.error().systemError));
             return 1;
         }
     }

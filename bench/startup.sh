@@ -10,7 +10,7 @@
 # usage: bench/startup.sh [BUILD_DIR [RUNS [--poll]]]   (defaults: build 9)
 set -euo pipefail
 build=${1:-build} runs=${2:-9} poll=${3:-}
-for program in "$build/window/dotdata" "$build/bench/bare_window" "$build/bench/startup_probe"; do
+for program in "$build/program/dotdata" "$build/bench/bare_window" "$build/bench/startup_probe"; do
     [ -x "$program" ] || { echo "startup: $program is missing; build first" >&2; exit 1; }
 done
 work=$(mktemp -d)
@@ -27,7 +27,7 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 run() { # NAME [FILE]: one run of that program, appended to FILE (default NAME)
     case $1 in
-    dotdata) set -- "${2:-$1}" Form1 "$build/window/dotdata" ;;
+    dotdata) set -- "${2:-$1}" Form1 "$build/program/dotdata" ;;
     bare) set -- "${2:-$1}" Bare "$build/bench/bare_window" ;;
     text) set -- "${2:-$1}" "Bare text" "$build/bench/bare_window" --text ;;
     esac

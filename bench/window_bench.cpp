@@ -27,7 +27,7 @@
 #include <random>
 #include <vector>
 
-using namespace dotdata::window;
+using namespace dotdata::editor;
 
 namespace {
 
@@ -35,8 +35,7 @@ namespace {
 class NoDialogs final : public UserDialogs
 {
 public:
-    std::optional<QString> chooseFile(
-        QWidget *, FileDialogKind, const FileDialogSettings &) override
+    std::optional<QString> chooseFile(QWidget *, const FileRequest &) override
     {
         qFatal("window_bench: a file dialog was opened");
     }

@@ -54,7 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     check((form == InputForm::Binary) == (text.find('\0') != text.npos), "NUL bytes mistold");
     const Result<PictureRecords> read = readTextInput(text);
     if (!read) {
-        check(!read.error().message.empty(), "a failure without a reason");
+        const ErrorKind k = read.error().kind;
+        check(k == ErrorKind::TooManyRecords || k == ErrorKind::BinaryData
+                || k == ErrorKind::WideText || k == ErrorKind::TooFewDataLines
+                || k == ErrorKind::TooManyDataLines || k == ErrorKind::DataLineLength
+                || k == ErrorKind::DataDigit,
+            "a failure of a kind that text cannot have");
         return 0;
     }
     const PictureRecords &records = read.value();

@@ -10,4 +10,4 @@ bash scripts/install-deps.sh run
 
 cmake -S . -B build -G Ninja -DDOTDATA_BUILD_TESTS=OFF -DDOTDATA_BUILD_BENCH=OFF
 cmake --build build
-exec build/window/dotdata
+exec build/program/dotdata

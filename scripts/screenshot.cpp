@@ -13,15 +13,14 @@
 
 #include <cstdio>
 
-using namespace dotdata::window;
+using namespace dotdata::editor;
 
 namespace {
 
 /// A file chooser that is never asked, and messages that end the program.
 struct NoDialogs : UserDialogs
 {
-    std::optional<QString> chooseFile(
-        QWidget *, FileDialogKind, const FileDialogSettings &) override
+    std::optional<QString> chooseFile(QWidget *, const FileRequest &) override
     {
         return std::nullopt;
     }

@@ -10,12 +10,14 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <system_error>
 
 namespace dotdata {
 
 namespace {
 
+using detail::forEachLine;
 using detail::isDigit;
 using detail::trimBlanks;
 
@@ -49,9 +51,9 @@ bool isPlainDecimal(std::string_view t)
     return i == t.size();
 }
 
-Error notANumber(std::string_view text, const char *why)
+Error notANumber(std::string_view text, ErrorKind kind = ErrorKind::NotANumber)
 {
-    return {ErrorKind::NotANumber, "the start number \"" + std::string(text) + "\" " + why};
+    return {.kind = kind, .text = std::string(text)};
 }
 
 char lastDigit(std::int16_t value)
@@ -110,18 +112,16 @@ std::string makeRowLine(const Picture::Table &table, int row, double lineNumber)
 Result<double> parseStartNumber(std::string_view text)
 {
     const std::string_view t = trimBlanks(text);
-    if (t.empty())
-        return notANumber(text, "is empty");
     if (!isPlainDecimal(t))
-        return notANumber(text, "is not a decimal number");
+        return notANumber(text);
     // from_chars does not take a leading '+'.
     const std::string_view digits = t.front() == '+' ? t.substr(1) : t;
     double value = 0;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (ec == std::errc::result_out_of_range)
-        return notANumber(text, "is outside the range of numbers");
+        return notANumber(text, ErrorKind::NumberOutOfRange);
     if (ec != std::errc() || end != digits.data() + digits.size() || !std::isfinite(value))
-        return notANumber(text, "is not a decimal number");
+        return notANumber(text);
     return value;
 }
 
@@ -148,11 +148,8 @@ Result<RowLines> makeRowLines(const Picture::Table &table, std::string_view star
             continue;
         // The numbers rise, and so equal images are neighbours.
         const std::string_view number = std::string_view(line).substr(0, line.find(' ', 1));
-        if (number == previous) {
-            return Error {ErrorKind::LineNumbersRepeat,
-                "the start number \"" + std::string(startNumber) + "\" gives the line number \""
-                    + std::string(number) + "\" more than once among the 32 lines"};
-        }
+        if (number == previous)
+            return Error {.kind = ErrorKind::LineNumbersRepeat, .text = std::string(number)};
         previous = number;
     }
     return lines;
@@ -170,6 +167,53 @@ std::string joinLines(const RowLines &lines)
         text += line;
     }
     return text;
+}
+
+std::optional<std::string_view> dataLineDigits(std::string_view line)
+{
+    // A number holds no D, so the keyword must follow the number and its blanks at once.
+    const std::size_t numberEnd = std::min(
+        line.find_first_not_of(" \t0123456789+-.eE"), line.size());
+    const std::string_view number = line.substr(0, numberEnd), rest = line.substr(numberEnd);
+    constexpr std::string_view kData = "DATA";
+    if (rest.size() < kData.size()
+        || !std::equal(kData.begin(), kData.end(), rest.begin(),
+            [](char keyword, char c) { return (c & ~0x20) == keyword; }))
+        return std::nullopt;
+    const std::string_view digits = trimBlanks(rest.substr(kData.size()));
+    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)
+        || !parseStartNumber(number))
+        return std::nullopt;
+    return digits;
+}
+
+Result<PictureRecords> readDataText(std::string_view text)
+{
+    PictureRecords records;
+    std::optional<Error> error;
+    forEachLine(text, [&](long long line, std::string_view content) {
+        const std::optional<std::string_view> digits = dataLineDigits(content);
+        if (!digits)
+            return true;
+        const auto bad = std::find_if(
+            digits->begin(), digits->end(), [](char c) { return c > '7'; });
+        if (records.count == kCells)
+            error = Error {.kind = ErrorKind::TooManyDataLines, .line = line};
+        else if (digits->size() != std::size_t(kColumns))
+            error = Error {.kind = ErrorKind::DataLineLength,
+                .line = line,
+                .value = (long long)digits->size()};
+        else if (bad != digits->end())
+            error = Error {.kind = ErrorKind::DataDigit, .line = line, .value = *bad - '0'};
+        for (const char c : error ? std::string_view() : *digits)
+            records.values[std::size_t(records.count++)] = std::int16_t(c - '0');
+        return !error;
+    });
+    if (error)
+        return *error;
+    if (records.count != kCells)
+        return Error {.kind = ErrorKind::TooFewDataLines, .value = records.count / kColumns};
+    return records;
 }
 
 } // namespace dotdata

@@ -45,7 +45,7 @@ TEST(DataText, ReadsTheStatementsBackPassingOverOtherLines)
         for (const std::string &text :
             {joinLines(lines), "\xEF\xBB\xBF" + joinLines(lines), lower, listing}) {
             const Result<PictureRecords> read = readTextInput(text);
-            ASSERT_TRUE(read) << read.error().message;
+            ASSERT_TRUE(read) << int(read.error().kind);
             EXPECT_EQ(read.value().count, kCells);
             EXPECT_TRUE(
                 std::equal(table.begin(), table.begin() + kCells, read.value().values.begin()))
@@ -58,20 +58,22 @@ TEST(DataText, ReadsTheStatementsBackPassingOverOtherLines)
 TEST(DataText, ErrorsNameTheLine)
 {
     const std::string ok(32, '0');
+    using K = ErrorKind;
     // clang-format off
-    const std::tuple<std::string, ErrorKind, std::array<long long, 2>> cases[] = {
-        {rows(31), ErrorKind::DataLineCount, {31, 0}},
-        {rows(33), ErrorKind::DataLineCount, {33, 33}},
-        {rows(2) + rows(1, ok.substr(1)) + rows(29), ErrorKind::DataLineLength, {3, 31}},
-        {"REM\r\n" + rows(1, ok + "0"), ErrorKind::DataLineLength, {2, 33}},
-        {rows(4) + rows(1, "0123456789" + ok.substr(10)), ErrorKind::DataDigit, {5, 8}},
+    const std::tuple<std::string, ErrorKind, long long, long long> cases[] = { // line, value
+        {rows(31), K::TooFewDataLines, 0, 31},
+        {rows(33), K::TooManyDataLines, 33, 0},
+        {rows(2) + rows(1, ok.substr(1)) + rows(29), K::DataLineLength, 3, 31},
+        {"REM\r\n" + rows(1, ok + "0"), K::DataLineLength, 2, 33},
+        {rows(4) + rows(1, "0123456789" + ok.substr(10)), K::DataDigit, 5, 8},
     };
     // clang-format on
-    for (const auto &[text, kind, numbers] : cases) {
+    for (const auto &[text, kind, line, value] : cases) {
         const Result<PictureRecords> read = readDataText(text);
         ASSERT_FALSE(read) << text;
-        EXPECT_EQ(read.error().kind, kind) << read.error().message;
-        EXPECT_EQ(read.error().numbers, numbers) << read.error().message;
+        EXPECT_EQ(read.error().kind, kind) << text;
+        EXPECT_EQ(read.error().line, line) << text;
+        EXPECT_EQ(read.error().value, value) << text;
     }
 }
 

@@ -28,11 +28,8 @@ version=$(dpkg-deb -f "$deb" Version)
 [ ${#debs[@]} -eq 1 ] && [ "${deb##*/}" = "dotdata_${version}_$(dpkg --print-architecture).deb" ] ||
     fail "cpack made ${debs[*]##*/}"
 # Mode and path of every file, sorted by path.
-multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 files=$(dpkg-deb -c "$deb" | awk '$NF !~ /\/$/ { sub(/^\.\//, "", $NF); print $1, $NF }' | sort -k2)
 expected='-rwxr-xr-x usr/bin/dotdata
--rw-r--r-- usr/lib/'"$multiarch"'/dotdata/dotdata-editor.so
--rw-r--r-- usr/lib/'"$multiarch"'/dotdata/dotdata-image.so
 -rw-r--r-- usr/share/applications/dotdata.desktop
 -rw-r--r-- usr/share/doc/dotdata/changelog.gz
 -rw-r--r-- usr/share/doc/dotdata/copyright
@@ -65,6 +62,8 @@ passes appstreamcli validate --no-net --strict "$metainfo"
 passes appstreamcli validate-tree --no-net --strict "$root"
 # Debian's own checker; the maintainer's missing address is known (cmake/Packaging.cmake).
 passes lintian --fail-on error,warning --suppress-tags malformed-contact "$deb"
+# One program, linked with Qt Widgets as any Qt program is.
+ldd "$root/usr/bin/dotdata" | grep -q 'libQt6Widgets\.so' || fail "dotdata is not linked with Qt Widgets"
 # Without a display the program says so in one line of its own and exits 1 (a missing
 # library would end it in the loader, with 127); it converts without one.
 status=0

@@ -3,18 +3,19 @@
 
 #pragma once
 
+#include "dotdata/error.h"
 #include "dotdata/picture.h"
-#include "dotdata/result.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace dotdata {
 
 /// Converts the start number text: a decimal number with optional sign, fraction and
-/// exponent, with blanks or tabs around it. Empty text, letters, trailing junk, "inf",
-/// "nan" and values beyond the range of double are NotANumber.
+/// exponent, with blanks or tabs around it. Empty text, letters, trailing junk, "inf" and
+/// "nan" are NotANumber; values beyond the range of double NumberOutOfRange.
 Result<double> parseStartNumber(std::string_view text);
 
 /// The number image of a value: a blank (zero or positive) or "-", then the digits of
@@ -33,5 +34,15 @@ Result<RowLines> makeRowLines(const Picture::Table &table, std::string_view star
 
 /// The statement text: each line preceded by CR LF, no line end after the last.
 std::string joinLines(const RowLines &lines);
+
+/// The digits of a DATA line, "<line number> DATA <digits>" with the keyword in any case
+/// and blanks or tabs around the parts, or none for another line.
+std::optional<std::string_view> dataLineDigits(std::string_view line);
+
+/// The picture held by DATA statement text, such as the program's own: exactly 32 DATA
+/// lines of 32 digits 0..7, the rows in file order; lines split at CR LF, LF or CR.
+/// Other lines (REM, a loader, DATA lines that are no single run of digits) are passed
+/// over. Gives 1024 records; errors name the line.
+Result<PictureRecords> readDataText(std::string_view text);
 
 } // namespace dotdata

@@ -123,4 +123,18 @@ private:
     std::int16_t iColor = 0;
 };
 
+/// Values read from a file for entries 0..count-1 of the table, in file order.
+struct PictureRecords
+{
+    Picture::Table values {};
+    int count = 0;
+
+    /// Stores the records into entries 0..count-1; later entries keep their values.
+    void applyTo(Picture &picture) const
+    {
+        for (int i = 0; i < count; ++i)
+            picture.store(i, values[static_cast<std::size_t>(i)]);
+    }
+};
+
 } // namespace dotdata

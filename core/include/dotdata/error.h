@@ -1,0 +1,90 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace dotdata {
+
+/// What went wrong. Each kind says which fields of its Error it fills.
+enum class ErrorKind {
+    // Files. The file, and the system's error number where the system reported one.
+    CannotOpen, ///< an input could not be opened
+    CannotRead, ///< reading an opened input failed
+    NotAFile, ///< the file is a pipe, a device or the like, not a regular file
+    TooLarge, ///< an input larger than kMaxInputBytes
+    CannotFollowLink, ///< a symbolic link to save through could not be followed
+    LinkChanged, ///< a link saved through pointed elsewhere by the time it was opened
+    CannotCreate, ///< no temporary file could be made in the file's folder (file: the folder)
+    CannotWrite, ///< writing or syncing the new file failed
+    CannotReplace, ///< the old file may not be replaced, or the rename failed
+
+    // Text read as a picture. The file, and a line or record numbered from 1.
+    WideText, ///< UTF-16 or UTF-32 text, told by its byte-order mark (text: "UTF-16", "UTF-32")
+    BinaryData, ///< a NUL byte, and no image
+    TooManyRecords, ///< a picture file with more records than the table has entries
+    NoColor, ///< a cell's record holds a value without a palette colour (line: record, value)
+    TooFewDataLines, ///< DATA text with fewer than 32 DATA lines (value: how many)
+    TooManyDataLines, ///< a 33rd DATA line (line)
+    DataLineLength, ///< a DATA line without 32 digits (line, value: the digits)
+    DataDigit, ///< a DATA line with a digit 8 or 9 (line, value: the digit)
+
+    // Images. The file.
+    NotAnImage, ///< an image that cannot be decoded (text: the decoder's reason, if any)
+    ImageSize, ///< an image of no picture's size (column: width, line: height; value: the scale)
+    ImageBlock, ///< a block of a scaled image that is not one colour (column, line: from 0)
+    CannotWriteImage, ///< an image format named by a suffix that cannot be written (text: format)
+
+    // The start number (text: the start number as given).
+    NotANumber, ///< not a decimal number
+    NumberOutOfRange, ///< beyond the range of a double
+    LineNumbersRepeat, ///< two of the 32 line numbers would be written alike (text: that number)
+};
+
+/// A failure, as data: the callers word it in their own language.
+struct Error
+{
+    ErrorKind kind;
+    std::filesystem::path file = {};
+    long long line = 0;
+    long long column = 0;
+    long long value = 0;
+    std::string text = {};
+    /// The operating system's error number (errno) when it reported the failure, else 0.
+    int systemError = 0;
+};
+
+/// Either a value or an Error. Every fallible function of the core returns one.
+template<typename T>
+class [[nodiscard]] Result
+{
+public:
+    Result(T value) : m_state(std::move(value)) { }
+    Result(Error error) : m_state(std::move(error)) { }
+
+    bool ok() const { return std::holds_alternative<T>(m_state); }
+    explicit operator bool() const { return ok(); }
+
+    /// The value; only valid when ok().
+    const T &value() const & { return std::get<T>(m_state); }
+    T &value() & { return std::get<T>(m_state); }
+    T &&value() && { return std::get<T>(std::move(m_state)); }
+
+    /// The error; only valid when !ok().
+    const Error &error() const { return std::get<Error>(m_state); }
+    Error &error() { return std::get<Error>(m_state); }
+
+private:
+    std::variant<T, Error> m_state;
+};
+
+/// The result of an operation that yields nothing but may fail.
+struct Done
+{ };
+using Status = Result<Done>;
+
+} // namespace dotdata

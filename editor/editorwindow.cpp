@@ -1,0 +1,197 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
+#include "editorwindow.h"
+
+#include "dotgrid.h"
+#include "errortext.h"
+#include "layout.h"
+#include "picturebox.h"
+
+#include "pictureio.h"
+
+#include "dotdata/datatext.h"
+#include "dotdata/fileio.h"
+#include "dotdata/picturefile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace dotdata::editor {
+
+namespace {
+
+// Every text the window shows. The captions, titles and messages are Japanese by
+// design, but for the two English labels.
+namespace texts {
+constexpr char kForm1[] = QT_TRANSLATE_NOOP("EditorWindow", "Form1");
+constexpr char kMakeData[] = QT_TRANSLATE_NOOP("EditorWindow", "MAKE DATA");
+constexpr char kStartNumber[] = QT_TRANSLATE_NOOP("EditorWindow", "5000");
+constexpr char kStartNumberLabel[] = QT_TRANSLATE_NOOP("EditorWindow", "Start Number");
+constexpr char kSave[] = QT_TRANSLATE_NOOP("EditorWindow", "保存");
+constexpr char kLoad[] = QT_TRANSLATE_NOOP("EditorWindow", "読込");
+constexpr char kSaveTitle[] = QT_TRANSLATE_NOOP("EditorWindow", "データを保存する");
+constexpr char kLoadTitle[] = QT_TRANSLATE_NOOP("EditorWindow", "開くファイルを選択下さい");
+// "*" rather than "*.*": a file name here need not hold a dot.
+constexpr char kDataFiles[] = QT_TRANSLATE_NOOP("EditorWindow", "データ ファイル (*.dat *.log)");
+constexpr char kAllFiles[] = QT_TRANSLATE_NOOP("EditorWindow", "すべてのファイル (*)");
+constexpr char kBadStartNumber[] = QT_TRANSLATE_NOOP("EditorWindow", "開始番号「%1」は%2");
+constexpr char kCannotSave[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "ファイルを保存できません: %1\n%2");
+constexpr char kCannotLoad[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "ファイルを読み込めません: %1\n%2");
+} // namespace texts
+
+QString text(const char *source)
+{
+    return QCoreApplication::translate("EditorWindow", source);
+}
+
+QString shownPath(const std::filesystem::path &path)
+{
+    return QDir::toNativeSeparators(QFile::decodeName(path.c_str()));
+}
+
+// "/" is the root of the main drive here, as "C:\" is on a system with drive letters.
+constexpr char kDialogStartFolder[] = "/";
+
+} // namespace
+
+template<typename Control>
+Control *EditorWindow::place(Control *control, const Placement &placement)
+{
+    control->setObjectName(placement.objectName());
+    control->setGeometry(placement.pixelRect());
+    return control;
+}
+
+EditorWindow::EditorWindow(UserDialogs &dialogs, QWidget *parent)
+    : QWidget(parent), m_dialogs(dialogs)
+{
+    setObjectName(QString::fromLatin1(plan::Form1.name));
+    setWindowTitle(text(texts::kForm1));
+    setFixedSize(plan::Form1.pixelRect().size());
+
+    // The controls are made in tab order, which is their focus order. Making is stacking:
+    // a swatch lies over the shared border pixel of the one before it, as a later cell
+    // does in the grid.
+    for (int k = 0; k < kPaletteSize; ++k) {
+        m_swatches[k] = place(new ColorBox([k] { return k; }, this), plan::color[k]);
+        connect(m_swatches[k], &ColorBox::clicked, this, [this, k] { selectColor(k); });
+    }
+    m_selectedColor = place(
+        new ColorBox([this] { return m_picture.selectedColor(); }, this), plan::SELCOL);
+
+    m_grid = place(new DotGrid(m_picture, this), plan::DOT);
+    connect(m_grid, &DotGrid::cellClicked, this, [this](int cell) { paintCell(cell); });
+
+    for (int r = 0; r < kRows; ++r)
+        m_rowFields[r] = place(new QLineEdit(this), plan::DOTDATA[r]);
+
+    m_makeData = place(new QPushButton(text(texts::kMakeData), this), plan::Command1);
+    connect(m_makeData, &QPushButton::clicked, this, [this] { makeData(); });
+
+    m_startNumber = place(new QLineEdit(text(texts::kStartNumber), this), plan::SNUM);
+
+    m_startLabel = place(new QLabel(text(texts::kStartNumberLabel), this), plan::Label1);
+    m_startLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    m_readout = place(new QPlainTextEdit(this), plan::DDATA);
+    m_readout->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_readout->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab moves on to the next control, as in every other text field of the window.
+    m_readout->setTabChangesFocus(true);
+
+    m_preview = place(new PreviewBox(m_picture, this), plan::PREV);
+
+    m_save = place(new QPushButton(text(texts::kSave), this), plan::Command2);
+    connect(m_save, &QPushButton::clicked, this, [this] { save(); });
+
+    m_load = place(new QPushButton(text(texts::kLoad), this), plan::Command3);
+    connect(m_load, &QPushButton::clicked, this, [this] { load(); });
+}
+
+void EditorWindow::selectColor(int index)
+{
+    m_picture.selectColor(index);
+    m_selectedColor->update();
+}
+
+void EditorWindow::paintCell(int cell)
+{
+    m_picture.paint(cell);
+    m_grid->update(DotGrid::cellRect(cell));
+    m_preview->update(PreviewBox::pixelRect(cell));
+}
+
+void EditorWindow::makeData()
+{
+    // Full-width digits, as a Japanese input method types them, are taken as digits.
+    const QString start = m_startNumber->text().normalized(QString::NormalizationForm_KC);
+    const Result<RowLines> lines = makeRowLines(m_picture.table(), start.toStdString());
+    if (!lines) {
+        m_dialogs.showError(this, text(texts::kMakeData),
+            text(texts::kBadStartNumber).arg(m_startNumber->text(), reasonText(lines.error())));
+        return;
+    }
+    for (int r = 0; r < kRows; ++r) {
+        m_rowFields[r]->setText(QString::fromStdString(lines.value()[std::size_t(r)]));
+        // A line is longer than its field; show where it begins, with the line number.
+        m_rowFields[r]->setCursorPosition(0);
+    }
+    // The text widget keeps lines, not line-end bytes: each CR LF becomes a line break
+    // and a copy carries the desktop's own line end.
+    m_readout->setPlainText(QString::fromStdString(joinLines(lines.value())));
+}
+
+std::optional<QString> EditorWindow::chooseFile(
+    const char *title, const char *selectedFilter, QFileDialog::AcceptMode mode)
+{
+    return m_dialogs.chooseFile(this,
+        {text(title), QString::fromLatin1(kDialogStartFolder),
+            {text(texts::kDataFiles), text(texts::kAllFiles)}, text(selectedFilter), mode});
+}
+
+void EditorWindow::save()
+{
+    const std::optional<QString> chosen = chooseFile(
+        texts::kSaveTitle, texts::kAllFiles, QFileDialog::AcceptSave);
+    if (!chosen)
+        return;
+    const std::filesystem::path path = QFile::encodeName(*chosen).toStdString();
+    const Status written = writeFileAtomically(path, pictureFileText(m_picture.table()));
+    if (!written) {
+        m_dialogs.showError(this, text(texts::kSave),
+            text(texts::kCannotSave).arg(shownPath(path), reasonText(written.error())));
+    }
+}
+
+void EditorWindow::load()
+{
+    const std::optional<QString> chosen = chooseFile(
+        texts::kLoadTitle, texts::kDataFiles, QFileDialog::AcceptOpen);
+    if (chosen)
+        loadFile(QFile::encodeName(*chosen).toStdString());
+}
+
+void EditorWindow::loadFile(const std::filesystem::path &path, int scale)
+{
+    // The whole file is read and checked before the table changes, so a bad file
+    // leaves the picture as it was.
+    const Result<PictureRecords> records = images::readPicture(path, scale);
+    if (!records) {
+        m_dialogs.showError(this, text(texts::kLoad),
+            text(texts::kCannotLoad).arg(shownPath(path), reasonText(records.error())));
+        return;
+    }
+    records.value().applyTo(m_picture);
+    m_grid->update();
+    m_preview->update();
+}
+
+} // namespace dotdata::editor

@@ -1,0 +1,142 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
+#include "errortext.h"
+
+#include "dotdata/fileio.h"
+#include "dotdata/picture.h"
+
+#include <QCoreApplication>
+
+#include <cstring>
+
+namespace dotdata::editor {
+
+namespace {
+
+QString text(const char *source)
+{
+    return QCoreApplication::translate("EditorWindow", source);
+}
+
+} // namespace
+
+QString reasonText(const Error &error)
+{
+    QString reason;
+    switch (error.kind) {
+    case ErrorKind::CannotOpen:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "ファイルを開けません。"));
+        break;
+    case ErrorKind::CannotRead:
+        reason = text(
+            QT_TRANSLATE_NOOP("EditorWindow", "ファイルの読み込み中にエラーが発生しました。"));
+        break;
+    case ErrorKind::NotAFile:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "通常のファイルではありません。"));
+        break;
+    case ErrorKind::TooLarge:
+        reason = text(
+            QT_TRANSLATE_NOOP("EditorWindow",
+                "ファイルが大きすぎます (最大 %1 MiB)。\n絵のファイルは 5120 バイトです。"))
+                     .arg(kMaxInputBytes / (1024 * 1024));
+        break;
+    case ErrorKind::CannotFollowLink:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "シンボリック リンクをたどれません。"));
+        break;
+    case ErrorKind::LinkChanged:
+        reason = text(
+            QT_TRANSLATE_NOOP("EditorWindow", "保存中にシンボリック リンクが変わりました。"));
+        break;
+    case ErrorKind::CannotCreate:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "フォルダーにファイルを作れません。"));
+        break;
+    case ErrorKind::CannotWrite:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "ファイルに書き込めません。"));
+        break;
+    case ErrorKind::CannotReplace:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "ファイルを置き換えられません。"));
+        break;
+    case ErrorKind::WideText:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow",
+                          "%1 のファイルです。\nASCII か UTF-8 のファイルを選んでください。"))
+                     .arg(QString::fromStdString(error.text));
+        break;
+    case ErrorKind::BinaryData:
+        reason = text(
+            QT_TRANSLATE_NOOP("EditorWindow", "画像でも文字でもないバイナリ データです。"));
+        break;
+    case ErrorKind::TooManyRecords:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "レコードが多すぎます (最大 %1 件)。"))
+                     .arg(kEntries);
+        break;
+    case ErrorKind::NoColor:
+        reason = text(
+            QT_TRANSLATE_NOOP("EditorWindow",
+                "%1 番目のレコードの値 %2 に対応する色がありません (使える値は 0 から 7)。"))
+                     .arg(error.line)
+                     .arg(error.value);
+        break;
+    case ErrorKind::TooFewDataLines:
+        reason = text(
+            QT_TRANSLATE_NOOP("EditorWindow", "DATA 行が %1 行しかありません (32 行必要です)。"))
+                     .arg(error.value);
+        break;
+    case ErrorKind::TooManyDataLines:
+        reason = text(
+            QT_TRANSLATE_NOOP("EditorWindow", "%1 行目は 33 行目の DATA 行です (32 行までです)。"))
+                     .arg(error.line);
+        break;
+    case ErrorKind::DataLineLength:
+        reason = text(QT_TRANSLATE_NOOP(
+                          "EditorWindow", "%1 行目の DATA の数字が %2 桁です (32 桁必要です)。"))
+                     .arg(error.line)
+                     .arg(error.value);
+        break;
+    case ErrorKind::DataDigit:
+        reason = text(
+            QT_TRANSLATE_NOOP("EditorWindow",
+                "%1 行目の DATA の数字 %2 に対応する色がありません (使える数字は 0 から 7)。"))
+                     .arg(error.line)
+                     .arg(error.value);
+        break;
+    case ErrorKind::NotAnImage:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "画像を読み込めません。"));
+        break;
+    case ErrorKind::ImageSize:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow",
+                          "画像の大きさが %1 × %2 です (32 × 32 か、--scale "
+                          "で指定した倍率の大きさでなければなりません)。"))
+                     .arg(error.column)
+                     .arg(error.line);
+        break;
+    case ErrorKind::ImageBlock:
+        reason = text(
+            QT_TRANSLATE_NOOP("EditorWindow", "%1 列 %2 行のブロックが一色ではありません。"))
+                     .arg(error.column)
+                     .arg(error.line);
+        break;
+    case ErrorKind::CannotWriteImage:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "%1 形式の画像は書き出せません。"))
+                     .arg(QString::fromStdString(error.text).toUpper());
+        break;
+    case ErrorKind::NotANumber:
+        reason = text(
+            QT_TRANSLATE_NOOP("EditorWindow", "数値ではありません。\n数値を入力してください。"));
+        break;
+    case ErrorKind::NumberOutOfRange:
+        reason = text(QT_TRANSLATE_NOOP(
+            "EditorWindow", "扱える範囲を超える数値です。\n数値を入力してください。"));
+        break;
+    case ErrorKind::LineNumbersRepeat:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow",
+            "桁数が多すぎて、32 行の行番号が重複します。\n桁数の少ない数値を入力してください。"));
+        break;
+    }
+    // The system's own wording of its reason follows the user's language setting.
+    if (error.systemError != 0)
+        reason += QLatin1Char('\n') + QString::fromLocal8Bit(std::strerror(error.systemError));
+    return reason;
+}
+
+} // namespace dotdata::editor

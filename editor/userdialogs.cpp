@@ -1,0 +1,28 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
+#include "userdialogs.h"
+
+#include <QMessageBox>
+
+namespace dotdata::editor {
+
+std::optional<QString> QtUserDialogs::chooseFile(QWidget *parent, const FileRequest &request)
+{
+    QFileDialog dialog(parent, request.title, request.folder);
+    dialog.setAcceptMode(request.mode);
+    dialog.setFileMode(
+        request.mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilters(request.filters);
+    dialog.selectNameFilter(request.selectedFilter);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().value(0).isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+void QtUserDialogs::showError(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::critical(parent, title, text);
+}
+
+} // namespace dotdata::editor

@@ -1,0 +1,46 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include <QFileDialog>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QWidget;
+
+namespace dotdata::editor {
+
+/// What a file chooser shows: its title, start folder and filters, and how it asks.
+struct FileRequest
+{
+    QString title;
+    QString folder;
+    QStringList filters;
+    QString selectedFilter;
+    /// A save asks before it replaces a file; an open takes only an existing file.
+    QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+};
+
+/// Everything the window asks of the user outside its own controls.
+class UserDialogs
+{
+public:
+    virtual ~UserDialogs() = default;
+
+    /// The chosen path, or none when the user cancels.
+    virtual std::optional<QString> chooseFile(QWidget *parent, const FileRequest &request) = 0;
+    virtual void showError(QWidget *parent, const QString &title, const QString &text) = 0;
+};
+
+/// The dialogs of the desktop: QFileDialog and QMessageBox.
+class QtUserDialogs final : public UserDialogs
+{
+public:
+    std::optional<QString> chooseFile(QWidget *parent, const FileRequest &request) override;
+    void showError(QWidget *parent, const QString &title, const QString &text) override;
+};
+
+} // namespace dotdata::editor

@@ -1,0 +1,256 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
+#include "commandline.h"
+
+#include "arguments.h"
+
+#include "pictureio.h"
+
+#include "dotdata/datatext.h"
+#include "dotdata/fileio.h"
+#include "dotdata/picturefile.h"
+
+#include <QCoreApplication>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+using namespace Qt::StringLiterals;
+
+namespace dotdata::program {
+
+namespace {
+
+bool writeOut(std::string_view bytes)
+{
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size()
+        && std::fflush(stdout) == 0;
+}
+
+int fail(const std::string &message)
+{
+    std::fprintf(stderr, "dotdata: %s\n", message.c_str());
+    return 1;
+}
+
+std::string dataText(const RowLines &lines, bool crlf)
+{
+    std::string text;
+    for (const std::string &line : lines)
+        text += line + (crlf ? "\r\n" : "\n");
+    return text;
+}
+
+} // namespace
+
+bool needsNoWindow(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--")
+            return false;
+        for (const std::string_view option : {"--data", "--export"}) {
+            if (argument.starts_with(option))
+                return true;
+        }
+        for (const std::string_view option : {"-h", "--help", "--help-all", "-v", "--version"}) {
+            if (argument == option)
+                return true;
+        }
+    }
+    return false;
+}
+
+CommandLine::CommandLine()
+    : m_data(u"data"_s, u"Print the 32 DATA statements of FILE."_s),
+      m_export(u"export"_s,
+          u"Write FILE as OUT, in the form OUT's suffix names: an image for an image suffix "
+          "(.png, .bmp, .ppm ...), the DATA statements for .bas or .txt, a picture file for "
+          "anything else (.dat, .log, none)."_s,
+          u"OUT"_s),
+      m_start(u"start"_s, u"The first line number, default 5000; each line adds 10."_s, u"N"_s),
+      m_crlf(u"crlf"_s, u"End DATA lines with CR LF rather than LF."_s),
+      m_scale(u"scale"_s,
+          u"K × K pixels a dot, 1 to 64, default 1: for an exported image; an image read may "
+          "be 32K × 32K with each K × K block one colour."_s,
+          u"K"_s),
+      m_help(m_parser.addHelpOption()), m_version(m_parser.addVersionOption())
+{
+    m_parser.setApplicationDescription(
+        u"Paint 32 × 32 dot pictures and turn them into BASIC DATA statements.\n"
+        "\n"
+        "  dotdata [FILE] [--scale K]                    open the editor, with FILE loaded\n"
+        "  dotdata --data FILE [--start N] [--crlf] [--scale K]\n"
+        "  dotdata --export OUT FILE [--start N] [--crlf] [--scale K]\n"
+        "\n"
+        "Exit status: 0 on success, 1 on a failure (one line on the standard error),\n"
+        "2 on a usage error."_s);
+    m_parser.addOptions({m_data, m_export, m_start, m_crlf, m_scale});
+    m_parser.addPositionalArgument(u"FILE"_s,
+        u"A picture file, DATA text or a 32 × 32 image (PNG, BMP, PPM ...), told apart by "
+        "its content."_s,
+        u"[FILE]"_s);
+}
+
+std::variant<Command, QString> CommandLine::parse(const QStringList &arguments)
+{
+    if (!m_parser.parse(arguments))
+        return m_parser.errorText();
+    Command command;
+    if (m_parser.isSet(m_help) || m_parser.isSet(u"help-all"_s) || m_parser.isSet(m_version)) {
+        command.mode = m_parser.isSet(m_version) ? Command::Mode::Version : Command::Mode::Help;
+        return command;
+    }
+    const QStringList files = m_parser.positionalArguments();
+    if (files.size() > 1)
+        return u"one FILE at most, not %1"_s.arg(files.size());
+    command.file = encodeArgument(files.value(0));
+    const bool data = m_parser.isSet(m_data), exportTo = m_parser.isSet(m_export);
+    if (data && exportTo)
+        return u"--data and --export exclude each other"_s;
+    if (data || exportTo) {
+        command.mode = data ? Command::Mode::Data : Command::Mode::Export;
+        command.output = encodeArgument(m_parser.value(m_export));
+        if (command.file.empty())
+            return (data ? u"--data"_s : u"--export"_s) + u" needs a FILE"_s;
+    } else if (m_parser.isSet(m_start) || m_parser.isSet(m_crlf)) {
+        return u"--start and --crlf go with --data or --export"_s;
+    }
+    if (m_parser.isSet(m_start)) {
+        // Full-width digits, as a Japanese input method types them, are digits, as in the
+        // window's start number field.
+        command.start =
+            m_parser.value(m_start).normalized(QString::NormalizationForm_KC).toStdString();
+        if (const Result<RowLines> lines = makeRowLines({}, command.start); !lines)
+            return u"--start: "_s + QString::fromStdString(describe(lines.error()));
+    }
+    if (m_parser.isSet(m_scale)) {
+        bool number = false;
+        command.scale = m_parser.value(m_scale).toInt(&number);
+        if (!number || command.scale < 1 || command.scale > 64)
+            return u"--scale takes a whole number from 1 to 64, not \"%1\""_s.arg(
+                m_parser.value(m_scale));
+    }
+    command.crlf = m_parser.isSet(m_crlf);
+    return command;
+}
+
+std::string describe(const Error &error)
+{
+    const std::string file = error.file.string();
+    const std::string in = file + ": ", line = "line " + std::to_string(error.line) + ": ";
+    const auto system = [&](const char *what) {
+        return std::string(what) + " " + file + ": " + std::strerror(error.systemError);
+    };
+    switch (error.kind) {
+    case ErrorKind::CannotOpen:
+        return system("cannot open");
+    case ErrorKind::CannotRead:
+        return system("cannot read");
+    case ErrorKind::NotAFile:
+        return in + "not a regular file";
+    case ErrorKind::TooLarge:
+        return in + "the file is larger than " + std::to_string(kMaxInputBytes / (1024 * 1024))
+            + " MiB, the most an input is read to: a picture file as written is 5120 bytes, "
+              "and the largest image dotdata writes is 12 MiB";
+    case ErrorKind::CannotFollowLink:
+        return system("cannot follow the link");
+    case ErrorKind::LinkChanged:
+        return "cannot write through the link " + file + ": it changed during the save";
+    case ErrorKind::CannotCreate:
+        return system("cannot create a file in");
+    case ErrorKind::CannotWrite:
+        return system("cannot write");
+    case ErrorKind::CannotReplace:
+        return system("cannot replace");
+    case ErrorKind::WideText:
+        return in + "the file is " + error.text
+            + " text (it begins with a byte-order mark); dotdata reads ASCII text";
+    case ErrorKind::BinaryData:
+        return in + "binary data, no picture file, DATA text or image";
+    case ErrorKind::TooManyRecords:
+        return in + "the file has more than " + std::to_string(kEntries) + " records";
+    case ErrorKind::NoColor:
+        return in + "record " + std::to_string(error.line) + " holds " + std::to_string(error.value)
+            + ", which has no palette colour (0 to 7)";
+    case ErrorKind::TooFewDataLines:
+        return in + std::to_string(error.value) + " DATA lines, not the picture's 32 rows";
+    case ErrorKind::TooManyDataLines:
+        return in + line + "a DATA line more than the picture's 32 rows";
+    case ErrorKind::DataLineLength:
+        return in + line + std::to_string(error.value) + " digits after DATA, not 32";
+    case ErrorKind::DataDigit:
+        return in + line + "the digit " + std::to_string(error.value)
+            + " has no palette colour (0 to 7)";
+    case ErrorKind::NotAnImage:
+        return in + "cannot read the image: " + error.text;
+    case ErrorKind::ImageSize: {
+        const std::string side = std::to_string(32 * error.value);
+        return in + "not 32 × 32" + (error.value > 1 ? " or " + side + " × " + side : "")
+            + " (it is " + std::to_string(error.column) + " × " + std::to_string(error.line) + ")";
+    }
+    case ErrorKind::ImageBlock:
+        return in + "the block of column " + std::to_string(error.column) + ", row "
+            + std::to_string(error.line) + " is not one colour";
+    case ErrorKind::CannotWriteImage:
+        return in + "cannot write " + QString::fromStdString(error.text).toUpper().toStdString()
+            + " images (PNG, BMP, PPM can be)";
+    case ErrorKind::NotANumber:
+        return "the start number \"" + error.text + "\" is not a decimal number";
+    case ErrorKind::NumberOutOfRange:
+        return "the start number \"" + error.text + "\" is outside the range of numbers";
+    case ErrorKind::LineNumbersRepeat:
+        return "the line number \"" + error.text
+            + "\" would be written more than once among "
+              "the 32 lines";
+    }
+    return {};
+}
+
+int runCommand(const Command &command, const QString &helpText)
+{
+    if (command.mode == Command::Mode::Help || command.mode == Command::Mode::Version) {
+        const QByteArray text = command.mode == Command::Mode::Help
+            ? helpText.toUtf8()
+            : "dotdata " + QCoreApplication::applicationVersion().toUtf8() + '\n';
+        return writeOut(text.toStdString())
+            ? 0
+            : fail(std::string("cannot write to the standard output: ") + std::strerror(errno));
+    }
+    const Result<PictureRecords> records = images::readPicture(command.file, command.scale);
+    if (!records)
+        return fail(describe(records.error()));
+    Picture picture;
+    records.value().applyTo(picture);
+    // The start number was checked with the arguments.
+    const RowLines lines = makeRowLines(picture.table(), command.start).value();
+
+    if (command.mode == Command::Mode::Data) {
+        if (!writeOut(dataText(lines, command.crlf)))
+            return fail(
+                std::string("cannot write to the standard output: ") + std::strerror(errno));
+        return 0;
+    }
+    const QByteArray suffix =
+        QString::fromStdString(command.output.extension().string()).mid(1).toLower().toLatin1();
+    std::string bytes;
+    if (suffix == "bas" || suffix == "txt") {
+        bytes = dataText(lines, command.crlf);
+    } else if (auto image = images::encodeImage(picture.table(), command.scale, suffix)) {
+        if (!*image) {
+            image->error().file = command.output;
+            return fail(describe(image->error()));
+        }
+        bytes = image->value();
+    } else {
+        bytes = pictureFileText(picture.table());
+    }
+    if (const Status written = writeFileAtomically(command.output, bytes); !written)
+        return fail(describe(written.error()));
+    return 0;
+}
+
+} // namespace dotdata::program

@@ -1,0 +1,60 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include "dotdata/error.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+#include <string>
+#include <variant>
+
+namespace dotdata::program {
+
+/// What the command line asks for.
+struct Command
+{
+    enum class Mode { Editor, Data, Export, Help, Version };
+    Mode mode = Mode::Editor;
+    /// FILE and OUT as the file system takes them: the bytes they were given as.
+    std::filesystem::path file, output;
+    std::string start = "5000";
+    int scale = 1;
+    bool crlf = false;
+};
+
+/// Whether the arguments ask for what needs no window: --data, --export, --help or
+/// --version. Told before Qt sees them, so that such a command makes no application
+/// object that would need a display.
+bool needsNoWindow(int argc, char **argv);
+
+/// The program's options, parsed as Qt's own tools parse theirs.
+class CommandLine
+{
+public:
+    CommandLine();
+
+    /// The command the arguments (the program's name first, as decodeArguments gives
+    /// them) ask for, or why they ask for none.
+    std::variant<Command, QString> parse(const QStringList &arguments);
+    QString helpText() const { return m_parser.helpText(); }
+
+private:
+    QCommandLineParser m_parser;
+    QCommandLineOption m_data, m_export, m_start, m_crlf, m_scale, m_help, m_version;
+};
+
+/// Why something failed, as one line in English naming the file.
+std::string describe(const Error &error);
+
+/// Runs a command other than the editor: help, the version and DATA text go to the
+/// standard output, a failure to the standard error as one line naming the file.
+/// Returns the exit status: 0 on success, 1 on a failure.
+int runCommand(const Command &command, const QString &helpText);
+
+} // namespace dotdata::program

@@ -1,0 +1,391 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
+// The window through its controls: the layout, painting with the mouse, MAKE DATA,
+// and save and load through a fake file chooser.
+
+#include "dotgrid.h"
+#include "editorwindow.h"
+#include "pictureio.h"
+#include "screenfit.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPaintEvent>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <vector>
+
+using namespace dotdata;
+using namespace dotdata::editor;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QPoint centre(int cell)
+{
+    return DotGrid::cellRect(cell).center();
+}
+
+/// Answers the file chooser with queued paths (a cancel when none is left) and
+/// records every dialog it was shown and every message as "title: text".
+struct FakeDialogs : UserDialogs
+{
+    std::optional<QString> chooseFile(QWidget *, const FileRequest &request) override
+    {
+        dialogs.push_back(request);
+        return answers.isEmpty() ? std::nullopt : std::optional(answers.takeFirst());
+    }
+    void showError(QWidget *, const QString &title, const QString &t) override
+    {
+        messages << title + u": "_s + t;
+    }
+
+    QStringList answers;
+    std::vector<FileRequest> dialogs;
+    QStringList messages;
+};
+
+/// The window with its fake dialogs, and short ways to reach and click its controls.
+struct Editor
+{
+    FakeDialogs fake;
+    EditorWindow w {fake};
+
+    QWidget *control(const QString &name) const { return w.findChild<QWidget *>(name); }
+    DotGrid *grid() const { return static_cast<DotGrid *>(control(u"DOT"_s)); }
+    void press(const QString &name) const { QTest::mouseClick(control(name), Qt::LeftButton); }
+    void clickCell(int cell) const { QTest::mouseClick(grid(), Qt::LeftButton, {}, centre(cell)); }
+    QString readout() const { return control(u"DDATA"_s)->property("plainText").toString(); }
+    QStringList rowFields() const
+    {
+        QStringList lines;
+        for (int r = 0; r < 32; ++r)
+            lines << control(u"DOTDATA%1"_s.arg(r))->property("text").toString();
+        return lines;
+    }
+    /// Blue, red, brown and green in the four corner cells.
+    void paintCorners() const
+    {
+        for (auto [k, cell] : {std::pair {1, 0}, {2, 31}, {3, 992}, {4, 1023}}) {
+            press(u"color%1"_s.arg(k));
+            clickCell(cell);
+        }
+    }
+    /// Palette index k as the window shows it; 7 is the theme's text-entry background.
+    QColor shown(int k) const
+    {
+        static const QColor fixed[] = {{0, 0, 0}, {0, 0, 255}, {255, 0, 0}, {192, 64, 0},
+            {0, 128, 0}, {0, 255, 255}, {255, 255, 0}};
+        return k == 7 ? w.palette().color(QPalette::Base) : fixed[k];
+    }
+};
+
+/// The table and what the grid and the preview show of it; by default the start-up picture.
+struct Shown
+{
+    Picture::Table table {};
+    std::vector<QColor> cells = std::vector<QColor>(kCells, QColor(Qt::black));
+    QImage preview = QImage(97, 97, QImage::Format_RGB32);
+
+    Shown() { preview.fill(Qt::black); }
+    explicit Shown(const Editor &e) : table(e.w.picture().table())
+    {
+        const QImage image = e.grid()->grab().toImage();
+        for (int n = 0; n < kCells; ++n)
+            cells[std::size_t(n)] = image.pixelColor(DotGrid::cellRect(n).center());
+        preview = e.control(u"PREV"_s)->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    void paint(int cell, int index, QColor colour)
+    {
+        table[std::size_t(cell)] = std::int16_t(index);
+        cells[std::size_t(cell)] = colour;
+        preview.setPixelColor(20 + cell % 32, 20 + cell / 32, colour);
+    }
+    bool operator==(const Shown &) const = default;
+};
+
+/// The area of a widget painted since it was made.
+struct Repainted : QObject
+{
+    explicit Repainted(QWidget *widget) : m_widget(widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_region += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+    bool all() const { return m_region.contains(m_widget->rect()); }
+
+    QWidget *m_widget;
+    QRegion m_region;
+};
+
+QColor shownAt(QWidget *widget)
+{
+    return widget->grab().toImage().pixelColor(20, 20);
+}
+
+} // namespace
+
+class WindowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void layout();
+    void tabOrder();
+    void mouse();
+    void makeData();
+    void saveAndLoad();
+    void load();
+    void images();
+};
+
+void WindowTest::layout()
+{
+    Editor e;
+    QCOMPARE(e.w.size(), QSize(1506, 921));
+    // Twips to pixels, and the gap after row 15: left, top, width, height in twips.
+    for (auto [name, x, y, width, height] :
+        {std::tuple {"DOT", 240, 120, 11655, 11655}, {"DOTDATA16", 12000, 6000, 4215, 375},
+            {"color7", 4440, 12600, 615, 615}, {"PREV", 16680, 10440, 1455, 1455}}) {
+        QCOMPARE(e.control(QString::fromLatin1(name))->geometry(),
+            QRect(x / 15, y / 15, width / 15, height / 15));
+    }
+    // Cells by the top-left corner in twips: 25 px at a 24 px pitch, the gaps after
+    // cells 15 and 511.
+    const QPoint origin = e.grid()->pos();
+    for (auto [cell, x, y] :
+        {std::tuple {0, 240, 120}, {16, 6120, 120}, {512, 240, 6000}, {1023, 11520, 11400}})
+        QCOMPARE(DotGrid::cellRect(cell).translated(origin), QRect(x / 15, y / 15, 25, 25));
+    // Window points: a shared border pixel belongs to the later cell; the gaps to none.
+    for (auto [x, y, cell] :
+        {std::tuple {16, 8, 0}, {40, 20, 1}, {20, 32, 32}, {400, 20, 15}, {401, 20, -1},
+            {407, 20, -1}, {408, 20, 16}, {20, 395, -1}, {792, 784, 1023}, {793, 784, -1}})
+        QCOMPARE(DotGrid::cellAt(QPoint(x, y) - origin).value_or(-1), cell);
+}
+
+void WindowTest::tabOrder()
+{
+    // In a window smaller than the editor (the offscreen screen is 800 x 600), which
+    // scrolls to show the control that takes the focus.
+    Editor e;
+    ScreenFit fit(e.w);
+    QVERIFY(fit.height() < e.w.height());
+    fit.show();
+    QApplication::setActiveWindow(&fit);
+    QVERIFY(QTest::qWaitForWindowActive(&fit));
+
+    QStringList expected;
+    for (int k = 0; k < 8; ++k)
+        expected << u"color%1"_s.arg(k);
+    expected << u"SELCOL"_s << u"DOT"_s;
+    for (int r = 0; r < 32; ++r)
+        expected << u"DOTDATA%1"_s.arg(r);
+    // Tab passes over the label and wraps after the last control.
+    expected += u"Command1 SNUM DDATA PREV Command2 Command3 color0"_s.split(u' ');
+    e.control(u"color0"_s)->setFocus(Qt::TabFocusReason);
+    QStringList visited {u"color0"_s};
+    while (visited.size() < expected.size()) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        const QWidget *focus = QApplication::focusWidget();
+        visited << focus->objectName();
+        QVERIFY(fit.viewport()->rect().contains(focus->mapTo(fit.viewport(), QPoint())));
+    }
+    QCOMPARE(visited, expected);
+}
+
+void WindowTest::mouse()
+{
+    // A swatch click, then a press and a release on the grid: the cell painted, or -1.
+    // clang-format off
+    const struct { int swatch; QPoint press, release; Qt::MouseButton button; int painted; } cases[] = {
+        {2, centre(0), centre(0), Qt::LeftButton, 0}, {3, centre(31), centre(31), Qt::LeftButton, 31},
+        {5, centre(32), centre(32), Qt::LeftButton, 32},
+        {7, centre(1023), centre(1023), Qt::LeftButton, 1023}, // the system colour
+        {2, {388, 10}, {388, 10}, Qt::LeftButton, -1}, // the gap between the blocks
+        {2, centre(5), centre(6), Qt::LeftButton, -1}, // a drag to the next cell
+        {2, centre(5), centre(5), Qt::RightButton, -1},
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        Editor e;
+        QCOMPARE(shownAt(e.control(u"SELCOL"_s)), QColor(Qt::black));
+        QVERIFY(Shown(e) == Shown()); // the start-up picture: every cell 0 and black
+        e.press(u"color%1"_s.arg(c.swatch));
+        QTest::mousePress(e.grid(), c.button, {}, c.press);
+        QTest::mouseMove(e.grid(), c.release);
+        QTest::mouseRelease(e.grid(), c.button, {}, c.release);
+
+        QCOMPARE(e.w.picture().selectedColor(), c.swatch);
+        // Then once more under another theme: only the system colour follows it.
+        for (const QColor base : {e.w.palette().color(QPalette::Base), QColor(30, 40, 50)}) {
+            QPalette palette = e.w.palette();
+            palette.setColor(QPalette::Base, base);
+            e.w.setPalette(palette);
+            QCOMPARE(shownAt(e.control(u"color%1"_s.arg(c.swatch))), e.shown(c.swatch));
+            QCOMPARE(shownAt(e.control(u"SELCOL"_s)), e.shown(c.swatch));
+            Shown expected;
+            if (c.painted >= 0)
+                expected.paint(c.painted, c.swatch, e.shown(c.swatch));
+            QVERIFY2(Shown(e) == expected, qPrintable(u"cell %1"_s.arg(c.painted)));
+        }
+    }
+}
+
+void WindowTest::makeData()
+{
+    Editor e;
+    const QString zeros(30, u'0');
+    e.paintCorners();
+    e.press(u"Command1"_s);
+    QCOMPARE(e.rowFields()[0], u" 5000 DATA 1"_s + zeros + u'2');
+    // A line is longer than its field, which shows its start, the line number.
+    for (int r = 0; r < 32; ++r)
+        QCOMPARE(static_cast<QLineEdit *>(e.control(u"DOTDATA%1"_s.arg(r)))->cursorPosition(), 0);
+    QCOMPARE(e.rowFields()[31], u" 5310 DATA 3"_s + zeros + u'4');
+    // Each statement follows a line end, so the first line is empty.
+    QCOMPARE(e.readout(), u'\n' + e.rowFields().join(u'\n'));
+
+    // Another start number, and edits that the next click writes over.
+    auto *start = static_cast<QLineEdit *>(e.control(u"SNUM"_s));
+    start->setText(u"０"_s); // full-width, as an input method types it
+    static_cast<QLineEdit *>(e.control(u"DOTDATA31"_s))->setText(u"edited"_s);
+    e.press(u"Command1"_s);
+    QCOMPARE(e.rowFields()[31], u" 310 DATA 3"_s + zeros + u'4');
+    QCOMPARE(e.fake.messages, QStringList());
+
+    // A start number that is no number changes no field.
+    const QStringList lines = e.rowFields();
+    const QString text = e.readout();
+    e.clickCell(40);
+    start->setText(u"12x"_s);
+    e.press(u"Command1"_s);
+    QCOMPARE(e.fake.messages,
+        QStringList(u"MAKE DATA: 開始番号「12x」は数値ではありません。\n"
+                    u"数値を入力してください。"_s));
+    QCOMPARE(e.rowFields(), lines);
+    QCOMPARE(e.readout(), text);
+}
+
+void WindowTest::saveAndLoad()
+{
+    // Each dialog cancelled: the command ends quietly and changes nothing.
+    Editor e;
+    e.paintCorners();
+    const Shown saved(e);
+    e.press(u"Command2"_s);
+    e.press(u"Command3"_s);
+    QCOMPARE(e.fake.messages, QStringList());
+    QVERIFY(Shown(e) == saved);
+    QCOMPARE(e.fake.dialogs.size(), 2u);
+    const FileRequest &save = e.fake.dialogs[0], &open = e.fake.dialogs[1];
+    QVERIFY(save.mode == QFileDialog::AcceptSave && open.mode == QFileDialog::AcceptOpen);
+    QCOMPARE(save.title, u"データを保存する"_s);
+    QCOMPARE(open.title, u"開くファイルを選択下さい"_s);
+    QVERIFY(save.folder == u"/"_s && open.folder == u"/"_s);
+    const QStringList filters = {u"データ ファイル (*.dat *.log)"_s, u"すべてのファイル (*)"_s};
+    QVERIFY(save.filters == filters && open.filters == filters);
+    QVERIFY(save.selectedFilter == filters[1] && open.selectedFilter == filters[0]);
+
+    // A save, a save over a folder that fails and names it, and a load that undoes what
+    // was painted since the save, in the preview too.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"絵.dat"_s), folder = dir.filePath(u"folder.dat"_s);
+    QVERIFY(QDir(dir.path()).mkdir(u"folder.dat"_s));
+    e.fake.answers = {path, folder, path};
+    e.press(u"Command2"_s);
+    QCOMPARE(QFileInfo(path).size(), 5120);
+    e.press(u"Command2"_s);
+    QCOMPARE(e.fake.messages.size(), 1);
+    QVERIFY(e.fake.messages[0].startsWith(u"保存: ファイルを保存できません: "_s + folder));
+    e.press(u"color6"_s);
+    e.clickCell(0);
+    e.clickCell(500);
+    // On the screen, the grid and the preview are drawn anew after the load.
+    e.w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&e.w));
+    QCoreApplication::processEvents();
+    Repainted grid(e.grid()), preview(e.control(u"PREV"_s));
+    e.press(u"Command3"_s);
+    QTRY_VERIFY(grid.all() && preview.all());
+    QVERIFY(Shown(e) == saved);
+}
+
+void WindowTest::load()
+{
+    // A failed load names the file and changes nothing the window shows.
+    const QByteArray twos = QByteArray(" 2 \r\n").repeated(1023);
+    // clang-format off
+    const std::pair<QByteArray, QString> cases[] = { // no file at all; the reason, or none
+        {{}, u"ファイルを開けません。"_s}, {twos + " 2 \r\n 2 \r\n 2 \r\n", u"レコードが多すぎます"_s},
+        {" 8 \r\n" + twos, u"1 番目のレコードの値 8"_s}, {twos + " 9 \r\n", u"1024 番目のレコードの値 9"_s},
+        {QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(31), u"DATA 行が 31 行しかありません"_s},
+        {twos + " 2 \r\n 9 \r\n", {}}, // the 9 belongs to no cell
+    };
+    // clang-format on
+    for (const auto &[content, reason] : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"絵.dat"_s);
+        QFile file(path);
+        QVERIFY(content.isNull() || (file.open(QIODevice::WriteOnly) && file.write(content) > 0));
+        file.close();
+        Editor e;
+        e.paintCorners();
+        Shown expected(e);
+        for (int n = 0; reason.isEmpty() && n < kCells; ++n)
+            expected.paint(n, 2, e.shown(2));
+        expected.table[kCells] = reason.isEmpty() ? 9 : 0;
+
+        e.fake.answers = {path};
+        e.press(u"Command3"_s);
+        QVERIFY2(Shown(e) == expected, qPrintable(reason));
+        if (reason.isEmpty())
+            QCOMPARE(e.fake.messages, QStringList());
+        else
+            QVERIFY2(e.fake.messages.size() == 1
+                    && e.fake.messages[0].startsWith(u"読込: ファイルを読み込めません: "_s + path)
+                    && e.fake.messages[0].contains(reason),
+                qPrintable(e.fake.messages.join(u'|')));
+    }
+}
+
+void WindowTest::images()
+{
+    // The nearest palette colour, 7 counting as white; a tie takes the lower index and a
+    // mostly transparent pixel is colour 0.
+    // clang-format off
+    const std::pair<QRgb, int> pixels[] = {
+        {qRgb(0, 0, 0), 0}, {qRgb(0, 0, 255), 1}, {qRgb(255, 0, 0), 2}, {qRgb(192, 64, 0), 3},
+        {qRgb(0, 128, 0), 4}, {qRgb(0, 255, 255), 5}, {qRgb(255, 255, 0), 6},
+        {qRgb(255, 255, 255), 7}, {qRgb(200, 60, 10), 3}, {qRgb(0, 0, 130), 1},
+        {qRgb(0, 64, 0), 0}, {qRgb(230, 230, 200), 7}, {qRgba(255, 0, 0, 100), 0},
+        {qRgba(255, 0, 0, 200), 2}};
+    // clang-format on
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::black);
+    for (int x = 0; x < int(std::size(pixels)); ++x)
+        image.setPixel(x, 0, pixels[x].first);
+    const PictureRecords mapped = images::imageRecords(image, 1).value();
+    for (int x = 0; x < int(std::size(pixels)); ++x)
+        QCOMPARE(mapped.values[x], pixels[x].second);
+
+    // A scaled image is refused without its scale, and where a block is not one colour.
+    Picture::Table table {};
+    for (int n = 0; n < kCells; ++n)
+        table[std::size_t(n)] = std::int16_t((n + n / 32) % 8);
+    QImage scaled = images::pictureImage(table, 2);
+    const Error size = images::imageRecords(scaled, 1).error();
+    QVERIFY(size.kind == ErrorKind::ImageSize && size.column == 64 && size.line == 64);
+    scaled.setPixel(2 * 5 + 1, 2 * 7, qRgb(255, 255, 255)); // column 5, row 7 holds 4
+    const Error block = images::imageRecords(scaled, 2).error();
+    QVERIFY(block.kind == ErrorKind::ImageBlock && block.column == 5 && block.line == 7);
+    // A huge image is refused by its header, before it is decoded (which would fail).
+    const Error huge = images::decodeImage("P6\n20000 20000\n255\nxyz", 1)->error();
+    QVERIFY(huge.kind == ErrorKind::ImageSize && huge.column == 20000 && huge.line == 20000);
+}
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"

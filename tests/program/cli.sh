@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Copyright (C) 2026 dotdata developers
+# SPDX-License-Identifier: MIT
+# The command line of the real program, with no display at all: round trips through
+# images and DATA text, and every kind of failure with its exit status, its one line on
+# the standard error and nothing written; a file size limit and another user's link.
+# usage: cli.sh DOTDATA
+set -euo pipefail
+dotdata=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+fail() {
+    echo "cli: $*" >&2
+    exit 1
+}
+expect() { # STATUS PATTERN ARGS...: the exit status and a pattern the standard error matches;
+    # the standard output goes to $stdout, or to the file out
+    local want=$1 pattern=$2 status=0
+    shift 2
+    "$dotdata" "$@" >"${stdout:-out}" 2>err || status=$?
+    [ "$status" -eq "$want" ] && grep -qE -- "$pattern" err ||
+        fail "dotdata $* ended with $status, saying: $(cat err)"
+    [ "$want" -ne 1 ] || [ "$(wc -l <err)" -eq 1 ] || fail "dotdata $* said more than one line"
+}
+
+# A picture with every colour in it, as the window saves it.
+for n in $(seq 0 1023); do printf ' %d \r\n' $(((n * 5 + n / 32) % 8)); done >pic.dat
+
+# Round trips: image at scales 1 and 3, DATA text (with CR LF too), back to the same bytes.
+"$dotdata" --export pic.png pic.dat && "$dotdata" --export back.dat pic.png
+"$dotdata" --export big.bmp pic.dat --scale 3 && "$dotdata" --export back3.dat big.bmp --scale 3
+"$dotdata" --export pic.bas pic.dat --crlf --start -20 && "$dotdata" --export back.log pic.bas
+for back in back.dat back3.dat back.log; do cmp pic.dat "$back" || fail "$back differs"; done
+file -b pic.png | grep -q '^PNG image data, 32 x 32' || fail "pic.png is $(file -b pic.png)"
+"$dotdata" --data pic.png --start 100 >data.txt
+[ "$(head -c 11 data.txt)" = " 100 DATA 0" ] && [ "$(wc -l <data.txt)" -eq 32 ] &&
+    ! grep -q $'\r' data.txt && grep -q $'\r$' pic.bas || fail "DATA text: $(head -n 2 data.txt pic.bas)"
+# The same text in other spellings: CR LF on the standard output, full-width digits as
+# an input method types them, an upper-case suffix, --export=OUT.
+"$dotdata" --data pic.dat --start １００ --crlf | tr -d '\r' | cmp - data.txt || fail "--data --crlf"
+[ "$("$dotdata" --data pic.dat --crlf | grep -c $'\r$')" -eq 32 ] || fail "--data --crlf ends"
+"$dotdata" --export=SHIP.BAS pic.dat --start=100 && cmp SHIP.BAS data.txt || fail "SHIP.BAS"
+# File names that are no valid UTF-8 stay the names they were given as, FILE and OUT alike,
+# however alike they would look as text.
+cp pic.dat $'x\xff.dat' && printf ' 1 \r\n' >$'x\xfe.dat'
+"$dotdata" --export $'x\xfe.dat' $'x\xff.dat' && cmp pic.dat $'x\xfe.dat' || fail "a non-UTF-8 name changed"
+"$dotdata" --help | grep -q -- '--export OUT' && "$dotdata" --version | grep -qx 'dotdata [0-9.]*' ||
+    fail "no help or version"
+
+# Failures: status 1 and one line naming the file; an existing output stays as it was.
+printf 'kept' >out.png
+printf '8\r\n' >eight.dat
+printf 'x\0y' >binary.dat
+expect 1 '^dotdata: big.bmp: not 32 × 32 \(it is 96 × 96\)$' --export out.png big.bmp
+expect 1 'big.bmp: not 32 × 32 or 64 × 64 \(it is 96 × 96\)' --export out.png big.bmp --scale 2
+expect 1 'cannot open missing.dat: No such file' --export out.png missing.dat
+expect 1 '^dotdata: eight.dat: record 1 holds 8' --data eight.dat
+expect 1 '^dotdata: binary.dat: binary data' --export out.png binary.dat
+expect 1 '^dotdata: out.gif: cannot write GIF images' --export out.gif pic.dat
+expect 1 'cannot replace .*: Is a directory' --export "$work" pic.dat
+stdout=/dev/full expect 1 'standard output: No space left' --data pic.dat
+[ "$(cat out.png)" = kept ] && [ ! -e out.gif ] || fail "a failed export changed its output"
+# Usage errors: status 2 and the usage.
+# The editor's own options reach Qt before the usage is checked, as in any Qt program.
+expect 2 "Unknown option 'bogus'" -platform offscreen --bogus
+expect 2 '--data needs a FILE' --data --scale 2
+expect 2 '^dotdata: --start: .*"x" is not a decimal number' --data pic.dat --start x
+expect 2 'go with --data or --export' -platform offscreen pic.dat --crlf
+[ ! -e x.png ] || fail "a usage error wrote a file"
+
+# A save past a file size limit fails with a message rather than killing the program.
+mkdir saved && printf 'old' >saved/old.dat
+(ulimit -f 4 && expect 1 'old.dat: File too large' --export saved/old.dat pic.dat)
+# As root with links protected, a save through another user's link in a sticky folder is
+# refused as the kernel refuses it. Most systems protect links; a throwaway CI machine
+# that does not is switched to it while this runs, and back.
+setting=/proc/sys/fs/protected_symlinks
+if [ "${CI:-}" = true ] && [ "$(id -u)" -eq 0 ] && [ "$(cat $setting)" -eq 0 ] && echo 1 2>/dev/null >$setting; then
+    trap 'echo 0 >$setting; rm -rf "$work"' EXIT
+fi
+if [ "$(id -u)" -eq 0 ] && [ "$(cat $setting)" -eq 1 ]; then
+    mkdir -m 1777 sticky
+    ln -s ../saved/old.dat sticky/link
+    chown -h 65534:65534 sticky/link
+    expect 1 'link.*Permission denied' --export sticky/link pic.dat
+    ln -s ../saved/new.dat sticky/dangling # and so is such a link that points nowhere yet
+    chown -h 65534:65534 sticky/dangling
+    expect 1 'dangling.*Permission denied' --export sticky/dangling pic.dat
+    chown -h 0:0 sticky/link
+    "$dotdata" --export sticky/link pic.dat && cmp -s pic.dat saved/old.dat || fail "one's own link"
+else
+    echo "cli: link protection not checked (needs root and fs.protected_symlinks=1)"
+fi
+[ "$(ls -A saved)" = old.dat ] || fail "left behind: $(ls -A saved)"
+echo "cli: round trips and failures as expected, without a display"

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Copyright (C) 2026 dotdata developers
+# SPDX-License-Identifier: MIT
+# Runs the real program: without a display, and with one that does not answer, it must
+# refuse to start with one line; on a virtual X server it must show its window, paint
+# a click and end cleanly when the window is closed. On screens smaller than the window
+# it must stay on the screen and scroll to every control.
+# usage: smoke.sh DOTDATA X11PROBE
+set -euo pipefail
+dotdata=$1 probe=$2 limit=20 # seconds allowed for every wait
+work=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+fail() {
+    echo "smoke: $*" >&2
+    exit 1
+}
+
+refuses() { # ENV-ARGS...: a failure code and one line, not an abort inside Qt
+    local status=0
+    env "$@" timeout "$limit" "$dotdata" >/dev/null 2>"$work/err" || status=$?
+    [ "$status" -ne 0 ] && [ "$status" -lt 124 ] && [ "$(wc -l <"$work/err")" -eq 1 ] ||
+        fail "with env $* it ended with status $status, saying: $(cat "$work/err")"
+}
+refuses -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM
+refuses DISPLAY=:9999 QT_QPA_PLATFORM=
+
+mkfifo "$work/display"
+start() { # SCREEN SCALE [ARGS...]: runs the program with ARGS on a virtual X server with one
+    # screen of that size; sets app, window and its X Y WIDTH HEIGHT
+    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb=$!
+    read -r -t "$limit" number <"$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+    export DISPLAY=":$number" QT_SCALE_FACTOR=$2 scale=${2/./} offset=0
+    ((${#scale} > 1)) || scale+=0 # in tenths
+    # timeout ends a program that stays after its window is closed (status 124).
+    QT_QPA_PLATFORM=xcb timeout $((3 * limit)) "$dotdata" "${@:3}" 2>"$work/app.log" &
+    app=$!
+    window=$(timeout "$limit" xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) ||
+        fail "no Form1 window appeared on the $1 screen: $(cat "$work/app.log")"
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+}
+at() { # X Y [WIDTH HEIGHT]: a point or rectangle of the window's plan, scrolled and scaled
+    local point="$(((2 * $1 + 1) * scale / 20)),$(((2 * ($2 - offset) + 1) * scale / 20))"
+    [ $# -eq 2 ] && echo "$point" || echo "$point,$(($3 * scale / 10))x$(($4 * scale / 10))"
+}
+click() { # X Y [BUTTON [TIMES]]: a click at that point of the plan
+    local point
+    point=$(at "$1" "$2")
+    xdotool mousemove --window "$window" "${point%,*}" "${point#*,}" click --repeat "${4:-1}" "${3:-1}"
+}
+closes() {
+    "$probe" close "$window"
+    local status=0
+    wait "$app" || status=$?
+    [ "$status" -eq 0 ] || fail "after the close it ended with status $status: $(cat "$work/app.log")"
+    kill "$xvfb"
+    wait "$xvfb" || true
+}
+
+start 1920x1200 1
+[ "${WIDTH}x$HEIGHT" = 1506x921 ] || fail "on a screen that holds it the window is ${WIDTH}x$HEIGHT"
+# The start-up picture: cell 0 and the selected colour black; swatch 7 in the text-entry
+# background. Swatch 2, then cell 0: the cell and the selected colour turn red.
+"$probe" expect "$window" "$limit" 28,20=000000 36,804=000000 316,860=ffffff ||
+    fail "the window does not show the start-up picture"
+click 116 860
+click 28 20
+"$probe" expect "$window" "$limit" 28,20=ff0000 36,804=ff0000 || fail "a click did not paint cell 0"
+closes
+
+# A picture given on the command line is shown: an image 3 pixels a dot, cell 0 in colour
+# 2 and cell 1 in colour 4, under a name that is no valid UTF-8; Qt takes its own options.
+{ printf ' 2 \r\n 4 \r\n'; for n in $(seq 2 1023); do printf ' 0 \r\n'; done; } >"$work/pic.dat"
+"$dotdata" --export "$work/pic.bmp" "$work/pic.dat" --scale 3 && mv "$work/pic.bmp" "$work/pic"$'\xff.bmp'
+start 1920x1200 1 -nograb "$work/pic"$'\xff.bmp' --scale 3
+"$probe" expect "$window" "$limit" 28,20=ff0000 52,20=008000 76,20=000000 ||
+    fail "the picture given on the command line is not shown"
+closes
+
+# On a smaller screen the whole window stays on it and the wheel scrolls by 60 pixels a
+# turn, here far enough to bring the swatches, MAKE DATA and row 31 into view.
+for run in "1366x768 1 2" "1280x720 1 3" "1920x1080 1.5 3"; do
+    read -r screen factor turns <<<"$run"
+    start "$screen" "$factor"
+    width=${screen%x*} height=${screen#*x}
+    ((X >= 0 && Y >= 0 && X + WIDTH <= width && Y + HEIGHT <= height)) ||
+        fail "the window ${WIDTH}x$HEIGHT at $X,$Y is not inside the ${width}x$height screen"
+    click 400 300 5 "$turns"
+    offset=$((60 * turns))
+    # The preview lies at this point only once the wheel has scrolled as far as that.
+    "$probe" expect "$window" "$limit" "$(at 1150 720)=000000" ||
+        fail "$turns turns of the wheel did not scroll by $offset pixels on the $screen screen"
+    # Swatch 2, then cell 992 in row 31: the cell, the selected colour and the preview
+    # turn red; DOTDATA31 is still empty.
+    click 132 860
+    click 28 778
+    "$probe" expect "$window" "$limit" "$(at 28 778)=ff0000" "$(at 36 804)=ff0000" \
+        "$(at 1132 747)=ff0000" "$(at 806 766 60 14)=ffffff" ||
+        fail "a click did not paint cell 992 on the $screen screen"
+    click 856 820
+    "$probe" expect "$window" "$limit" "$(at 806 766 60 14)!=ffffff" ||
+        fail "MAKE DATA did not fill DOTDATA31 on the $screen screen"
+    closes
+done
+echo "smoke: refused without a display; window shown, painted, MAKE DATA pressed and closed cleanly on four screens"
