@@ -33,6 +33,7 @@ QString reasonText(const Error &error)
             QT_TRANSLATE_NOOP("EditorWindow", "ファイルの読み込み中にエラーが発生しました。"));
         break;
     case ErrorKind::NotAFile:
+    case ErrorKind::OutputNotAFile:
         reason = text(QT_TRANSLATE_NOOP("EditorWindow", "通常のファイルではありません。"));
         break;
     case ErrorKind::TooLarge:
@@ -85,6 +86,11 @@ QString reasonText(const Error &error)
     case ErrorKind::TooManyDataLines:
         reason = text(
             QT_TRANSLATE_NOOP("EditorWindow", "%1 行目は 33 行目の DATA 行です (32 行までです)。"))
+                     .arg(error.line);
+        break;
+    case ErrorKind::DataItem:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow",
+                          "%1 行目の DATA が 0 から 7 の 32 桁の数字ではありません。"))
                      .arg(error.line);
         break;
     case ErrorKind::DataLineLength:

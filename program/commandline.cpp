@@ -166,6 +166,8 @@ std::string describe(const Error &error)
         return system("cannot write");
     case ErrorKind::CannotReplace:
         return system("cannot replace");
+    case ErrorKind::OutputNotAFile:
+        return "cannot replace " + file + ": not a regular file; an output must be one";
     case ErrorKind::WideText:
         return in + "the file is " + error.text
             + " text (it begins with a byte-order mark); dotdata reads ASCII text";
@@ -180,6 +182,8 @@ std::string describe(const Error &error)
         return in + std::to_string(error.value) + " DATA lines, not the picture's 32 rows";
     case ErrorKind::TooManyDataLines:
         return in + line + "a DATA line more than the picture's 32 rows";
+    case ErrorKind::DataItem:
+        return in + line + "the DATA item is not 32 digits 0 to 7";
     case ErrorKind::DataLineLength:
         return in + line + std::to_string(error.value) + " digits after DATA, not 32";
     case ErrorKind::DataDigit:

@@ -8,6 +8,7 @@
 #include "dotdata/error.h"
 
 #include <filesystem>
+#include <utility>
 
 #include <unistd.h>
 
@@ -23,8 +24,12 @@ public:
         if (m_fd >= 0)
             ::close(m_fd);
     }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    FileDescriptor(FileDescriptor &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) { }
+    FileDescriptor &operator=(FileDescriptor &&other) noexcept
+    {
+        std::swap(m_fd, other.m_fd);
+        return *this;
+    }
 
     int get() const { return m_fd; }
     /// Closes now so that a failing close can be reported.

@@ -232,7 +232,7 @@ TEST(PictureFileDeathTest, HostileCases)
     // clang-format off
     const Case cases[] = {
         {Write, "sub", failed(K::CannotReplace, "sub", EISDIR)},
-        {Write, "fifo", failed(K::NotAFile, "fifo")},
+        {Write, "fifo", failed(K::OutputNotAFile, "fifo")},
         {Write, "loop", failed(K::CannotFollowLink, "loop", ELOOP)},
         {Write, "missing/p.dat", failed(K::CannotCreate, "missing", ENOENT)},
         {Write, "open/ro.dat", failed(K::CannotReplace, "open/ro.dat", EACCES), AsUser},

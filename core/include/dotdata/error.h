@@ -22,6 +22,7 @@ enum class ErrorKind {
     CannotCreate, ///< no temporary file could be made in the file's folder (file: the folder)
     CannotWrite, ///< writing or syncing the new file failed
     CannotReplace, ///< the old file may not be replaced, or the rename failed
+    OutputNotAFile, ///< an output that is a pipe, a device or the like: only files are replaced
 
     // Text read as a picture. The file, and a line or record numbered from 1.
     WideText, ///< UTF-16 or UTF-32 text, told by its byte-order mark (text: "UTF-16", "UTF-32")
@@ -30,6 +31,7 @@ enum class ErrorKind {
     NoColor, ///< a cell's record holds a value without a palette colour (line: record, value)
     TooFewDataLines, ///< DATA text with fewer than 32 DATA lines (value: how many)
     TooManyDataLines, ///< a 33rd DATA line (line)
+    DataItem, ///< a DATA line whose item is not a run of digits (line)
     DataLineLength, ///< a DATA line without 32 digits (line, value: the digits)
     DataDigit, ///< a DATA line with a digit 8 or 9 (line, value: the digit)
 
