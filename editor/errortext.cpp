@@ -10,6 +10,8 @@
 
 #include <cstring>
 
+using namespace Qt::StringLiterals;
+
 namespace dotdata::editor {
 
 namespace {
@@ -23,6 +25,7 @@ QString text(const char *source)
 
 QString reasonText(const Error &error)
 {
+    const QString numbers = QString::fromStdString(error.text).replace(u' ', u"、"_s);
     QString reason;
     switch (error.kind) {
     case ErrorKind::CannotOpen:
@@ -78,16 +81,6 @@ QString reasonText(const Error &error)
                      .arg(error.line)
                      .arg(error.value);
         break;
-    case ErrorKind::TooFewDataLines:
-        reason = text(
-            QT_TRANSLATE_NOOP("EditorWindow", "DATA 行が %1 行しかありません (32 行必要です)。"))
-                     .arg(error.value);
-        break;
-    case ErrorKind::TooManyDataLines:
-        reason = text(
-            QT_TRANSLATE_NOOP("EditorWindow", "%1 行目は 33 行目の DATA 行です (32 行までです)。"))
-                     .arg(error.line);
-        break;
     case ErrorKind::DataItem:
         reason = text(QT_TRANSLATE_NOOP("EditorWindow",
                           "%1 行目の DATA が 0 から 7 の 32 桁の数字ではありません。"))
@@ -105,6 +98,24 @@ QString reasonText(const Error &error)
                 "%1 行目の DATA の数字 %2 に対応する色がありません (使える数字は 0 から 7)。"))
                      .arg(error.line)
                      .arg(error.value);
+        break;
+    case ErrorKind::DataLineCount:
+        reason = text(QT_TRANSLATE_NOOP(
+                          "EditorWindow", "DATA 行が %1 行あります (絵 1 枚に 32 行必要です)。"))
+                     .arg(error.value);
+        break;
+    case ErrorKind::Sprites:
+        reason = text(
+            QT_TRANSLATE_NOOP("EditorWindow", "%1 枚の絵の DATA があります (最初の行番号: %2)。"))
+                     .arg(error.value)
+                     .arg(numbers);
+        break;
+    case ErrorKind::NoSuchSprite:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow",
+                          "%1 枚目の絵はありません (DATA にある絵は %2 枚、最初の行番号: %3)。"))
+                     .arg(error.line)
+                     .arg(error.value)
+                     .arg(numbers);
         break;
     case ErrorKind::NotAnImage:
         reason = text(QT_TRANSLATE_NOOP("EditorWindow", "画像を読み込めません。"));

@@ -56,8 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!read) {
         const ErrorKind k = read.error().kind;
         check(k == ErrorKind::TooManyRecords || k == ErrorKind::BinaryData
-                || k == ErrorKind::WideText || k == ErrorKind::TooFewDataLines
-                || k == ErrorKind::TooManyDataLines || k == ErrorKind::DataLineLength
+                || k == ErrorKind::WideText || k == ErrorKind::DataLineCount
+                || k == ErrorKind::Sprites || k == ErrorKind::DataItem
+                || k == ErrorKind::DataLineLength
                 || k == ErrorKind::DataDigit,
             "a failure of a kind that text cannot have");
         return 0;

@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -142,6 +143,11 @@ std::string describe(const Error &error)
 {
     const std::string file = error.file.string();
     const std::string in = file + ": ", line = "line " + std::to_string(error.line) + ": ";
+    std::string numbers = error.text;
+    std::replace(numbers.begin(), numbers.end(), ' ', ',');
+    for (std::size_t comma = numbers.find(','); comma != numbers.npos;
+         comma = numbers.find(',', comma + 2))
+        numbers.insert(comma + 1, " ");
     const auto system = [&](const char *what) {
         return std::string(what) + " " + file + ": " + std::strerror(error.systemError);
     };
@@ -178,10 +184,6 @@ std::string describe(const Error &error)
     case ErrorKind::NoColor:
         return in + "record " + std::to_string(error.line) + " holds " + std::to_string(error.value)
             + ", which has no palette colour (0 to 7)";
-    case ErrorKind::TooFewDataLines:
-        return in + std::to_string(error.value) + " DATA lines, not the picture's 32 rows";
-    case ErrorKind::TooManyDataLines:
-        return in + line + "a DATA line more than the picture's 32 rows";
     case ErrorKind::DataItem:
         return in + line + "the DATA item is not 32 digits 0 to 7";
     case ErrorKind::DataLineLength:
@@ -189,6 +191,14 @@ std::string describe(const Error &error)
     case ErrorKind::DataDigit:
         return in + line + "the digit " + std::to_string(error.value)
             + " has no palette colour (0 to 7)";
+    case ErrorKind::DataLineCount:
+        return in + std::to_string(error.value) + " DATA lines, not 32 for each picture";
+    case ErrorKind::Sprites:
+        return in + std::to_string(error.value) + " pictures, from lines " + numbers
+            + "; choose one with --sprite";
+    case ErrorKind::NoSuchSprite:
+        return in + "no picture " + std::to_string(error.line) + ": the DATA holds "
+            + std::to_string(error.value) + ", from lines " + numbers;
     case ErrorKind::NotAnImage:
         return in + "cannot read the image: " + error.text;
     case ErrorKind::ImageSize: {

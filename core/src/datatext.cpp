@@ -169,50 +169,83 @@ std::string joinLines(const RowLines &lines)
     return text;
 }
 
-std::optional<std::string_view> dataLineDigits(std::string_view line)
+std::optional<DataLine> dataLine(std::string_view line)
 {
-    // A number holds no D, so the keyword must follow the number and its blanks at once.
+    // A number holds no D, so the keyword must follow the number and its blanks at once;
+    // BASIC takes its keywords in any case.
     const std::size_t numberEnd = std::min(
         line.find_first_not_of(" \t0123456789+-.eE"), line.size());
-    const std::string_view number = line.substr(0, numberEnd), rest = line.substr(numberEnd);
+    const std::string_view number = trimBlanks(line.substr(0, numberEnd));
+    std::string_view rest = line.substr(numberEnd);
     constexpr std::string_view kData = "DATA";
     if (rest.size() < kData.size()
         || !std::equal(kData.begin(), kData.end(), rest.begin(),
-            [](char keyword, char c) { return (c & ~0x20) == keyword; }))
-        return std::nullopt;
-    const std::string_view digits = trimBlanks(rest.substr(kData.size()));
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)
+            [](char keyword, char c) { return (c & ~0x20) == keyword; })
         || !parseStartNumber(number))
         return std::nullopt;
-    return digits;
+    rest = trimBlanks(rest.substr(kData.size()));
+    DataLine data {number, {}, false};
+    std::string_view after;
+    if (rest.starts_with('"')) {
+        const std::size_t close = rest.find('"', 1);
+        if (close == rest.npos)
+            return data;
+        data.item = rest.substr(1, close - 1);
+        after = trimBlanks(rest.substr(close + 1));
+    } else {
+        const std::size_t end = std::min(rest.find_first_of(":'"), rest.size());
+        data.item = trimBlanks(rest.substr(0, end));
+        after = rest.substr(end);
+    }
+    data.parsed = after.empty() || after.front() == ':' || after.front() == '\'';
+    return data;
 }
 
-Result<PictureRecords> readDataText(std::string_view text)
+Result<PictureRecords> readDataText(std::string_view text, int sprite)
 {
-    PictureRecords records;
+    // Every DATA line must be a row; the rows are collected as the lines' digits.
+    std::string digits;
+    std::string firstNumbers;
+    int lines = 0;
     std::optional<Error> error;
     forEachLine(text, [&](long long line, std::string_view content) {
-        const std::optional<std::string_view> digits = dataLineDigits(content);
-        if (!digits)
+        const std::optional<DataLine> data = dataLine(content);
+        if (!data)
             return true;
-        const auto bad = std::find_if(
-            digits->begin(), digits->end(), [](char c) { return c > '7'; });
-        if (records.count == kCells)
-            error = Error {.kind = ErrorKind::TooManyDataLines, .line = line};
-        else if (digits->size() != std::size_t(kColumns))
-            error = Error {.kind = ErrorKind::DataLineLength,
-                .line = line,
-                .value = (long long)digits->size()};
-        else if (bad != digits->end())
-            error = Error {.kind = ErrorKind::DataDigit, .line = line, .value = *bad - '0'};
-        for (const char c : error ? std::string_view() : *digits)
-            records.values[std::size_t(records.count++)] = std::int16_t(c - '0');
-        return !error;
+        const std::string_view item = data->item;
+        const auto notDigit = std::find_if_not(item.begin(), item.end(), isDigit);
+        const auto noColor = std::find_if(item.begin(), item.end(), [](char c) { return c > '7'; });
+        if (!data->parsed || item.empty() || notDigit != item.end())
+            error = Error {.kind = ErrorKind::DataItem, .line = line};
+        else if (item.size() != std::size_t(kColumns))
+            error = Error {
+                .kind = ErrorKind::DataLineLength, .line = line, .value = (long long)item.size()};
+        else if (noColor != item.end())
+            error = Error {.kind = ErrorKind::DataDigit, .line = line, .value = *noColor - '0'};
+        if (error)
+            return false;
+        if (lines++ % kRows == 0)
+            firstNumbers += (firstNumbers.empty() ? "" : " ") + std::string(data->number);
+        digits += item;
+        return true;
     });
     if (error)
         return *error;
-    if (records.count != kCells)
-        return Error {.kind = ErrorKind::TooFewDataLines, .value = records.count / kColumns};
+    const int sprites = lines / kRows;
+    if (lines % kRows != 0)
+        return Error {.kind = ErrorKind::DataLineCount, .value = lines};
+    if (sprite == 0 && sprites > 1)
+        return Error {.kind = ErrorKind::Sprites, .value = sprites, .text = firstNumbers};
+    if (sprite < 0 || sprite > sprites)
+        return Error {.kind = ErrorKind::NoSuchSprite,
+            .line = sprite,
+            .value = sprites,
+            .text = firstNumbers};
+    PictureRecords records;
+    const std::string_view rows = std::string_view(digits).substr(
+        std::size_t(std::max(sprite, 1) - 1) * kCells, kCells);
+    for (const char c : rows)
+        records.values[std::size_t(records.count++)] = std::int16_t(c - '0');
     return records;
 }
 

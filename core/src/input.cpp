@@ -37,7 +37,7 @@ InputForm recogniseInput(std::string_view text)
         return InputForm::PictureFile;
     bool data = false;
     detail::forEachLine(text, [&](long long, std::string_view line) {
-        data = dataLineDigits(line).has_value();
+        data = dataLine(line).has_value();
         return !data;
     });
     return data ? InputForm::DataText : InputForm::PictureFile;

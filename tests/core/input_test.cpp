@@ -29,61 +29,89 @@ std::string rows(int count, const std::string &digits = std::string(32, '1'))
     return text;
 }
 
-TEST(DataText, ReadsTheStatementsBackPassingOverOtherLines)
+TEST(DataText, ReadsListingsAsPeopleWriteThem)
 {
     const Picture::Table table = allColours();
     for (const char *start : {"5000", "-20", "2.5", "1e15"}) {
         const RowLines lines = makeRowLines(table, start).value();
         // As the window joins them, after a UTF-8 byte-order mark, in lower case, and as a
-        // listing with a loader, its own DATA and lines after the rows.
-        std::string listing = "10 REM sprite\n20 DATA 1,2,3\n30 READ A$\n";
-        for (std::string line : lines)
-            listing += "\t" + line.replace(line.find("DATA"), 4, "data") + " \r";
+        // listing with a loader and lines after the rows, whose DATA items are bare or
+        // quoted, some with a statement or a comment after them.
+        std::string listing = "10 REM sprite\n30 READ A$\n";
+        for (int r = 0; r < kRows; ++r) {
+            std::string line = lines[std::size_t(r)];
+            const std::size_t item = line.find("DATA") + 5;
+            if (r % 2)
+                line = line.insert(line.size(), "\"").insert(item, "\"");
+            line.replace(item - 5, 4, "data");
+            listing += "\t" + line
+                + (r % 3 == 0        ? " : REM row"
+                        : r % 3 == 1 ? "' row"
+                                     : " ")
+                + "\r";
+        }
         listing += "9999 END\r\n";
         std::string lower = joinLines(lines);
         std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
         for (const std::string &text :
             {joinLines(lines), "\xEF\xBB\xBF" + joinLines(lines), lower, listing}) {
             const Result<PictureRecords> read = readTextInput(text);
-            ASSERT_TRUE(read) << int(read.error().kind);
+            ASSERT_TRUE(read) << int(read.error().kind) << " " << read.error().line << text;
             EXPECT_EQ(read.value().count, kCells);
             EXPECT_TRUE(
                 std::equal(table.begin(), table.begin() + kCells, read.value().values.begin()))
                 << start;
         }
     }
-    EXPECT_TRUE(readDataText(rows(32, std::string(32, '7')).replace(0, 8, "1e2 data")));
+    // Several pictures: each run of 32 DATA lines is one, chosen by its place from 1.
+    const std::string three = rows(32, std::string(32, '1')) + rows(32, std::string(32, '2'))
+        + rows(32, std::string(32, '3')).replace(0, 8, "1e2 data");
+    for (const int sprite : {1, 2, 3})
+        EXPECT_EQ(readDataText(three, sprite).value().values[kCells - 1], sprite);
 }
 
 TEST(DataText, ErrorsNameTheLine)
 {
     const std::string ok(32, '0');
     using K = ErrorKind;
+    const auto refused = [](ErrorKind kind, long long line, long long value = 0,
+                             const char *text = "") {
+        return Error {.kind = kind, .line = line, .value = value, .text = text};
+    };
     // clang-format off
-    const std::tuple<std::string, ErrorKind, long long, long long> cases[] = { // line, value
-        {rows(31), K::TooFewDataLines, 0, 31},
-        {rows(33), K::TooManyDataLines, 33, 0},
-        {rows(2) + rows(1, ok.substr(1)) + rows(29), K::DataLineLength, 3, 31},
-        {"REM\r\n" + rows(1, ok + "0"), K::DataLineLength, 2, 33},
-        {rows(4) + rows(1, "0123456789" + ok.substr(10)), K::DataDigit, 5, 8},
+    const std::tuple<std::string, int, Error> cases[] = { // text, sprite, error
+        {rows(31), 0, refused(K::DataLineCount, 0, 31)},
+        {rows(33), 0, refused(K::DataLineCount, 0, 33)},
+        {rows(64), 0, refused(K::Sprites, 0, 2, "100 132")},
+        {rows(64), 3, refused(K::NoSuchSprite, 3, 2, "100 132")},
+        {"20 DATA 1,2,3\n" + rows(32), 0, refused(K::DataItem, 1)}, // a loader's own DATA
+        {rows(2) + rows(1, ok.substr(1)) + rows(29), 0, refused(K::DataLineLength, 3, 31)},
+        {"REM\r\n" + rows(1, ok + "0"), 0, refused(K::DataLineLength, 2, 33)},
+        {rows(4) + rows(1, "0123456789" + ok.substr(10)), 0, refused(K::DataDigit, 5, 8)},
+        {rows(1, '"' + ok + "\" x"), 0, refused(K::DataItem, 1)},
+        {rows(1, '"' + ok), 0, refused(K::DataItem, 1)}, // no closing quote
+        {rows(1, ok + " REM row"), 0, refused(K::DataItem, 1)}, // REM needs a ':'
+        {"10 DATA\n", 0, refused(K::DataItem, 1)},
     };
     // clang-format on
-    for (const auto &[text, kind, line, value] : cases) {
-        const Result<PictureRecords> read = readDataText(text);
+    for (const auto &[text, sprite, error] : cases) {
+        const Result<PictureRecords> read = readDataText(text, sprite);
         ASSERT_FALSE(read) << text;
-        EXPECT_EQ(read.error().kind, kind) << text;
-        EXPECT_EQ(read.error().line, line) << text;
-        EXPECT_EQ(read.error().value, value) << text;
+        const Error &e = read.error();
+        EXPECT_TRUE(e.kind == error.kind && e.line == error.line && e.value == error.value
+            && e.text == error.text)
+            << text << ": " << int(e.kind) << " " << e.line << " " << e.value << " " << e.text;
     }
 }
 
 TEST(Input, ToldApartByContent)
 {
+    // Any DATA line makes DATA text, which never falls back to the record rules.
     // clang-format off
     const std::pair<std::string, InputForm> cases[] = {
         {"", InputForm::PictureFile}, {" 5 \r\n 7 \r\n", InputForm::PictureFile},
-        {"10 DATA 1,2,3\n", InputForm::PictureFile}, {"DATA 0123\n", InputForm::PictureFile},
-        {"10 DATA\n", InputForm::PictureFile}, {" 1\n-5 DATA 7\n", InputForm::DataText},
+        {"DATA 0123\n", InputForm::PictureFile}, {"10 DATA 1,2,3\n", InputForm::DataText},
+        {" 1\n-5 DATA \"7\"\n", InputForm::DataText},
         {std::string(" 1 \r\n\0", 6), InputForm::Binary},
     };
     // clang-format on

@@ -322,7 +322,7 @@ void WindowTest::load()
     const std::pair<QByteArray, QString> cases[] = { // no file at all; the reason, or none
         {{}, u"ファイルを開けません。"_s}, {twos + " 2 \r\n 2 \r\n 2 \r\n", u"レコードが多すぎます"_s},
         {" 8 \r\n" + twos, u"1 番目のレコードの値 8"_s}, {twos + " 9 \r\n", u"1024 番目のレコードの値 9"_s},
-        {QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(31), u"DATA 行が 31 行しかありません"_s},
+        {QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(31), u"DATA 行が 31 行あります"_s},
         {twos + " 2 \r\n 9 \r\n", {}}, // the 9 belongs to no cell
     };
     // clang-format on

@@ -42,6 +42,12 @@ file -b pic.png | grep -q '^PNG image data, 32 x 32' || fail "pic.png is $(file 
 "$dotdata" --data pic.dat --start １００ --crlf | tr -d '\r' | cmp - data.txt || fail "--data --crlf"
 [ "$("$dotdata" --data pic.dat --crlf | grep -c $'\r$')" -eq 32 ] || fail "--data --crlf ends"
 "$dotdata" --export=SHIP.BAS pic.dat --start=100 && cmp SHIP.BAS data.txt || fail "SHIP.BAS"
+# BASIC listings as people write them: quoted items, a comment or statement after them.
+sed 's/ DATA \(.*\)/ DATA "\1"/' data.txt >quoted.bas
+sed 's/$/: REM row/' data.txt >remarks.bas
+for listing in quoted.bas remarks.bas; do
+    "$dotdata" --data "$listing" --start 100 | cmp - data.txt || fail "$listing reads wrong"
+done
 # File names that are no valid UTF-8 stay the names they were given as, FILE and OUT alike,
 # however alike they would look as text.
 cp pic.dat $'x\xff.dat' && printf ' 1 \r\n' >$'x\xfe.dat'
@@ -58,6 +64,8 @@ expect 1 'big.bmp: not 32 × 32 or 64 × 64 \(it is 96 × 96\)' --export out.png
 expect 1 'cannot open missing.dat: No such file' --export out.png missing.dat
 expect 1 '^dotdata: eight.dat: record 1 holds 8' --data eight.dat
 expect 1 '^dotdata: binary.dat: binary data' --export out.png binary.dat
+printf '10 DATA 1,2,3\n' >loader.bas && cat data.txt >>loader.bas
+expect 1 '^dotdata: loader.bas: line 1: the DATA item is not 32 digits' --data loader.bas
 expect 1 '^dotdata: out.gif: cannot write GIF images' --export out.gif pic.dat
 expect 1 'cannot replace .*: Is a directory' --export "$work" pic.dat
 stdout=/dev/full expect 1 'standard output: No space left' --data pic.dat

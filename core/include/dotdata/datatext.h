@@ -35,14 +35,23 @@ Result<RowLines> makeRowLines(const Picture::Table &table, std::string_view star
 /// The statement text: each line preceded by CR LF, no line end after the last.
 std::string joinLines(const RowLines &lines);
 
-/// The digits of a DATA line, "<line number> DATA <digits>" with the keyword in any case
-/// and blanks or tabs around the parts, or none for another line.
-std::optional<std::string_view> dataLineDigits(std::string_view line);
+/// A DATA line of a BASIC listing: "<line number> DATA <item>", the keyword in any case,
+/// blanks or tabs around the parts. The item is bare or in double quotes, and a ':' with
+/// another statement, or a "'" comment, may follow it.
+struct DataLine
+{
+    std::string_view number; ///< the line number as written
+    std::string_view item; ///< without quotes; empty when the line does not parse
+    bool parsed = false; ///< whether the item is followed by nothing but a statement or comment
+};
+/// The DATA line a line of text is, or none for another line.
+std::optional<DataLine> dataLine(std::string_view line);
 
-/// The picture held by DATA statement text, such as the program's own: exactly 32 DATA
-/// lines of 32 digits 0..7, the rows in file order; lines split at CR LF, LF or CR.
-/// Other lines (REM, a loader, DATA lines that are no single run of digits) are passed
-/// over. Gives 1024 records; errors name the line.
-Result<PictureRecords> readDataText(std::string_view text);
+/// The picture held by DATA statement text, such as the program's own: DATA lines whose
+/// items are 32 digits 0..7, one a row, in file order; lines split at CR LF, LF or CR and
+/// other lines passed over. Every run of 32 DATA lines is a sprite: a text with several
+/// gives sprite `sprite` (from 1), and needs that choice. Errors name the first DATA line
+/// that is no row, or the count of DATA lines when it is no multiple of 32.
+Result<PictureRecords> readDataText(std::string_view text, int sprite = 0);
 
 } // namespace dotdata

@@ -29,11 +29,16 @@ enum class ErrorKind {
     BinaryData, ///< a NUL byte, and no image
     TooManyRecords, ///< a picture file with more records than the table has entries
     NoColor, ///< a cell's record holds a value without a palette colour (line: record, value)
-    TooFewDataLines, ///< DATA text with fewer than 32 DATA lines (value: how many)
-    TooManyDataLines, ///< a 33rd DATA line (line)
     DataItem, ///< a DATA line whose item is not a run of digits (line)
     DataLineLength, ///< a DATA line without 32 digits (line, value: the digits)
     DataDigit, ///< a DATA line with a digit 8 or 9 (line, value: the digit)
+    DataLineCount, ///< DATA lines that are no whole number of pictures (value: how many)
+    /// DATA text with several pictures, none chosen (value: how many; text: the line
+    /// numbers of their first rows, as written, separated by blanks)
+    Sprites,
+    /// a picture chosen that the DATA text does not hold (line: the one chosen; value and
+    /// text as for Sprites)
+    NoSuchSprite,
 
     // Images. The file.
     NotAnImage, ///< an image that cannot be decoded (text: the decoder's reason, if any)
