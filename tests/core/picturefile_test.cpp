@@ -13,6 +13,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdarg>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -30,6 +31,7 @@
 namespace {
 bool g_hideSize = false;
 bool g_noUnnamedFiles = false;
+const char *g_linkNowTo = nullptr;
 
 int openFile(int folder, const char *path, int flags, va_list rest)
 {
@@ -53,6 +55,15 @@ extern "C" int fstat(int fd, struct stat *info)
     if (rc == 0 && g_hideSize)
         info->st_size = 0;
     return rc;
+}
+// A link that another user changes between its opening and its reading says so.
+extern "C" ssize_t readlinkat(int folder, const char *path, char *target, size_t size)
+{
+    if (!g_linkNowTo)
+        return ::syscall(SYS_readlinkat, folder, path, target, size);
+    const std::size_t length = std::min(size, std::strlen(g_linkNowTo));
+    std::memcpy(target, g_linkNowTo, length);
+    return ssize_t(length);
 }
 extern "C" int open(const char *path, int flags, ...)
 {
@@ -196,6 +207,7 @@ TEST(PictureFileDeathTest, HostileCases)
     fs::create_directory(folder / "sub");
     ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
     fs::create_symlink("loop", folder / "loop");
+    fs::create_symlink("sub/../setuid.dat", folder / "link.dat");
     writeBytes(folder / "many.dat", records(1026));
     for (const char *sub : {"open", "closed"})
         fs::create_directory(folder / sub);
@@ -215,7 +227,7 @@ TEST(PictureFileDeathTest, HostileCases)
     std::map<std::string, std::string> expected = folder.tree();
 
     enum Op { Write, Read, Number };
-    enum Child { AsRoot, AsUser, SmallFiles, Killed, Unsized, NoUnnamed };
+    enum Child { AsRoot, AsUser, SmallFiles, Killed, Unsized, NoUnnamed, LinkSwapped };
     // A failure names its kind, the file (or the folder a save cannot write in) and what
     // the system said; a success gives the records read.
     struct Case
@@ -234,6 +246,7 @@ TEST(PictureFileDeathTest, HostileCases)
         {Write, "sub", failed(K::CannotReplace, "sub", EISDIR)},
         {Write, "fifo", failed(K::OutputNotAFile, "fifo")},
         {Write, "loop", failed(K::CannotFollowLink, "loop", ELOOP)},
+        {Write, "link.dat", failed(K::LinkChanged, "link.dat"), LinkSwapped},
         {Write, "missing/p.dat", failed(K::CannotCreate, "missing", ENOENT)},
         {Write, "open/ro.dat", failed(K::CannotReplace, "open/ro.dat", EACCES), AsUser},
         {Write, "closed/rw.dat", failed(K::CannotCreate, "closed", EACCES), AsUser},
@@ -283,6 +296,7 @@ TEST(PictureFileDeathTest, HostileCases)
                 ::setrlimit(RLIMIT_FSIZE, &limit);
             }
             g_hideSize = c.child == Unsized;
+            g_linkNowTo = c.child == LinkSwapped ? "old.dat" : nullptr;
             std::variant<Error, std::string> outcome = "";
             if (c.op == Write) {
                 if (const Status s = writePicture(path, patternTable()); !s)
