@@ -21,6 +21,7 @@
 #include <variant>
 
 using namespace dotdata::program;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -29,19 +30,20 @@ QStringList g_qtMessages;
 
 void keepMessage(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-    g_qtMessages << message;
     // Qt stops at a fatal message; the one it gives when there is no display to show the
-    // window on is a page of plugin names, so dotdata says why in one line instead.
+    // window on is a page of plugin names, so dotdata says why in one line instead, with
+    // what Qt said before it.
     if (type == QtFatalMsg) {
         const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY")
             && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+        const QString said = g_qtMessages.join(u"; "_s).simplified();
         std::fprintf(stderr, "dotdata: %s\n",
-            noDisplay
-                ? "no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); "
-                  "start it from a graphical desktop session"
-                : qPrintable(QStringLiteral("cannot show the window: ") + g_qtMessages.first()));
+            noDisplay ? "no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+                        "start it from a graphical desktop session"
+                      : qPrintable(u"cannot show the window: "_s + said));
         std::_Exit(1);
     }
+    g_qtMessages << message;
 }
 
 /// Says a usage error in one line and ends the program with status 2.

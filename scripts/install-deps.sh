@@ -37,8 +37,11 @@ sudo=""
 if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -q
-    $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+    # Another apt-get, such as a desktop's automatic updates, may hold the package lock:
+    # wait for it rather than fail.
+    lock=(-o DPkg::Lock::Timeout=600)
+    $sudo apt-get "${lock[@]}" update -q
+    $sudo apt-get "${lock[@]}" install -y -q --no-install-recommends "${missing[@]}"
 fi
 
 # The number formatting tests run under a locale whose decimal point is a comma.

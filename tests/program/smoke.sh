@@ -23,11 +23,26 @@ refuses() { # ENV-ARGS...: a failure code and one line, not an abort inside Qt
 }
 refuses -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM
 refuses DISPLAY=:9999 QT_QPA_PLATFORM=
+refuses -u DISPLAY WAYLAND_DISPLAY=wayland-gone QT_QPA_PLATFORM=
 
 mkfifo "$work/display"
+# On a fresh X server, which resets whenever its last client leaves, the program must
+# connect once and stay: a second connection just before Qt's would meet a reset now and
+# then. Each run is ended by timeout (status 124) unless it ended on its own.
+for run in 1 2 3 4 5; do
+    Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+    read -r -t "$limit" number <"$work/display" || fail "Xvfb did not start"
+    status=0
+    DISPLAY=":$number" QT_QPA_PLATFORM=xcb timeout 1 "$dotdata" 2>"$work/err" || status=$?
+    kill %%
+    wait %% || true
+    [ "$status" -eq 124 ] || fail "on a fresh X server it ended with $status: $(cat "$work/err")"
+done
+
 start() { # SCREEN SCALE [ARGS...]: runs the program with ARGS on a virtual X server with one
     # screen of that size; sets app, window and its X Y WIDTH HEIGHT
-    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    # -noreset: xdotool and the probe come and go, and must not meet a server resetting.
+    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb=$!
     read -r -t "$limit" number <"$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
     export DISPLAY=":$number" QT_SCALE_FACTOR=$2 scale=${2/./} offset=0
