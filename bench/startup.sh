@@ -5,8 +5,9 @@
 # an empty one, and one with a single Japanese-captioned button (it starts Qt's font
 # system, as any window showing text does). Each run goes through startup_probe: spawn
 # to window shown (mapped, or with --poll found viewable by polling), to first drawing,
-# and the peak resident memory (VmHWM) half a second later. One warm-up run of each,
-# then RUNS rounds, each in a rotated order; prints every run, the medians and ratios.
+# to finished drawing (the last drawing before 300 ms without any), and the peak resident
+# memory (VmHWM) then. One warm-up run of each, then RUNS rounds, each in a rotated
+# order; prints every run, the medians and ratios.
 # usage: bench/startup.sh [BUILD_DIR [RUNS [--poll]]]   (defaults: build 9)
 set -euo pipefail
 build=${1:-build} runs=${2:-9} poll=${3:-}
@@ -31,7 +32,7 @@ run() { # NAME [FILE]: one run of that program, appended to FILE (default NAME)
     bare) set -- "${2:-$1}" Bare "$build/bench/bare_window" ;;
     text) set -- "${2:-$1}" "Bare text" "$build/bench/bare_window" --text ;;
     esac
-    "$build/bench/startup_probe" $poll "$2" 500 "${@:3}" >>"$work/$1"
+    "$build/bench/startup_probe" $poll "$2" 300 "${@:3}" >>"$work/$1"
 }
 names=(dotdata bare text)
 for name in "${names[@]}"; do run "$name" warm-up; done
@@ -43,13 +44,13 @@ median() { # NAME COLUMN
     sort -n -k"$2,$2" "$work/$1" | awk -v c="$2" '{ v[NR] = $c }
         END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
-echo "runs${poll:+ $poll}: ms to shown / ms to first drawing / VmHWM KiB"
+echo "runs${poll:+ $poll}: ms to shown / first drawing / finished drawing, VmHWM KiB"
 paste -d' ' "$work/dotdata" "$work/bare" "$work/text" | awk '{
-    printf "  dotdata %6.1f / %6.1f / %6d   bare %6.1f / %6.1f / %6d   bare text %6.1f / %6.1f / %6d\n",
-        $1, $2, $3, $4, $5, $6, $7, $8, $9 }'
-printf "  %-18s %9s %9s %9s %14s %18s\n" "median of $runs" dotdata bare "bare text" dotdata/bare "dotdata/bare text"
-for row in "1 to shown (ms)" "2 to drawing (ms)" "3 VmHWM (KiB)"; do
+    printf "  dotdata %5.1f / %5.1f / %5.1f %6d   bare %5.1f / %5.1f / %5.1f %6d   bare text %5.1f / %5.1f / %5.1f %6d\n",
+        $1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12 }'
+printf "  %-26s %9s %9s %9s %14s %18s\n" "median of $runs" dotdata bare "bare text" dotdata/bare "dotdata/bare text"
+for row in "1 to shown (ms)" "2 to first drawing (ms)" "3 to finished drawing (ms)" "4 VmHWM (KiB)"; do
     set -- $row
     awk -v label="${row#* }" -v d="$(median dotdata "$1")" -v b="$(median bare "$1")" -v t="$(median text "$1")" \
-        'BEGIN { printf "  %-18s %9g %9g %9g %14.2f %18.2f\n", label, d, b, t, d / b, d / t }'
+        'BEGIN { printf "  %-26s %9g %9g %9g %14.2f %18.2f\n", label, d, b, t, d / b, d / t }'
 done

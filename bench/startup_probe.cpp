@@ -2,13 +2,15 @@
 // SPDX-License-Identifier: MIT
 
 // Starts a program and reports how long it took until its window, found by title, was
-// shown on the X display, how long until the program first drew into it, and the
-// program's peak resident memory (VmHWM) a moment later. The program is then ended.
+// shown on the X display, until the program first drew into it, and until it finished
+// drawing it: the last drawing before the window stayed unchanged for QUIET_MS. Then it
+// reads the program's peak resident memory (VmHWM) and ends the program.
 //
-//   startup_probe [--poll] TITLE SETTLE_MS PROGRAM [ARGS...]
-// prints "<ms to shown> <ms to first drawing> <VmHWM in KiB>". The window counts as shown
-// when the server reports it mapped or, with --poll, when a look at the program's windows
-// every millisecond finds it viewable, as a script waiting for the window would.
+//   startup_probe [--poll] TITLE QUIET_MS PROGRAM [ARGS...]
+// prints "<ms to shown> <ms to first drawing> <ms to finished drawing> <VmHWM in KiB>".
+// The window counts as shown when the server reports it mapped or, with --poll, when a
+// look at the program's windows every millisecond finds it viewable, as a script waiting
+// for the window would. Every drawing is seen: the server reports each rectangle drawn.
 
 #include "benchsupport.h"
 
@@ -22,7 +24,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <thread>
 
 #include <poll.h>
 #include <spawn.h>
@@ -64,7 +65,7 @@ int main(int argc, char **argv)
     argc -= polled;
     argv += polled;
     if (argc < 4) {
-        std::fprintf(stderr, "usage: startup_probe [--poll] TITLE SETTLE_MS PROGRAM [ARGS...]\n");
+        std::fprintf(stderr, "usage: startup_probe [--poll] TITLE QUIET_MS PROGRAM [ARGS...]\n");
         return 2;
     }
     const char *title = argv[1];
@@ -86,13 +87,22 @@ int main(int argc, char **argv)
     if (::posix_spawn(&pid, argv[3], nullptr, nullptr, argv + 3, environ) != 0)
         return fail(0, "cannot start the program");
 
-    // Every new top-level window, with the time of its first drawing. Each is watched for
-    // drawing from its creation on, before its title is known, so no drawing slips past.
-    std::map<Window, Clock::time_point> drawn;
+    // Every new top-level window, with the times of its first and latest drawing. Each is
+    // watched for drawing from its creation on, before its title is known, so no drawing
+    // slips past.
+    struct Drawing
+    {
+        Clock::time_point first, last;
+    };
+    std::map<Window, Drawing> drawn;
+    const auto quiet = std::chrono::milliseconds(std::atoi(argv[2]));
     Window target = None;
     Clock::time_point shown, nextLook;
-    while (target == None || drawn[target] == Clock::time_point()) {
+    for (;;) {
         const Clock::time_point now = Clock::now();
+        if (target != None && drawn[target].last != Clock::time_point()
+            && now - drawn[target].last >= quiet)
+            break;
         if (polled && target == None && now >= nextLook) {
             nextLook = now + std::chrono::milliseconds(1);
             for (auto it = drawn.begin(); it != drawn.end() && target == None; ++it) {
@@ -106,7 +116,8 @@ int main(int argc, char **argv)
             if (::waitpid(pid, nullptr, WNOHANG) == pid)
                 return fail(0, "the program ended before it drew its window");
             if (now > spawned + std::chrono::seconds(30))
-                return fail(pid, "no window with that title was shown and drawn within 30 s");
+                return fail(
+                    pid, "no window with that title was shown and finished drawing within 30 s");
             pollfd fd {ConnectionNumber(display), POLLIN, 0};
             ::poll(&fd, 1, 1);
             continue;
@@ -114,26 +125,28 @@ int main(int argc, char **argv)
         XEvent event;
         XNextEvent(display, &event);
         if (event.type == CreateNotify) {
-            XDamageCreate(display, event.xcreatewindow.window, XDamageReportNonEmpty);
+            XDamageCreate(display, event.xcreatewindow.window, XDamageReportRawRectangles);
             drawn[event.xcreatewindow.window];
         } else if (event.type == MapNotify && !polled && target == None
             && isShown(display, event.xmap.window, title)) {
             target = event.xmap.window;
             shown = now;
         } else if (event.type == damageEvent + XDamageNotify) {
-            auto &first = drawn[reinterpret_cast<XDamageNotifyEvent &>(event).drawable];
-            if (first == Clock::time_point())
-                first = Clock::now();
+            Drawing &drawing = drawn[reinterpret_cast<XDamageNotifyEvent &>(event).drawable];
+            drawing.last = Clock::now();
+            if (drawing.first == Clock::time_point())
+                drawing.first = drawing.last;
         }
     }
-    const std::chrono::duration<double, std::milli> toShow = shown - spawned,
-                                                    toDraw = drawn[target] - spawned;
+    const auto ms = [&](Clock::time_point at) {
+        return std::chrono::duration<double, std::milli>(at - spawned).count();
+    };
 
-    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(argv[2])));
     const long peak = dotdata::bench::peakResidentKiB(pid);
     ::kill(pid, SIGTERM);
     ::waitpid(pid, nullptr, 0);
     XCloseDisplay(display);
-    std::printf("%.1f %.1f %ld\n", toShow.count(), toDraw.count(), peak);
+    std::printf(
+        "%.1f %.1f %.1f %ld\n", ms(shown), ms(drawn[target].first), ms(drawn[target].last), peak);
     return peak > 0 ? 0 : 1;
 }
