@@ -96,14 +96,18 @@ std::size_t writeNumberImage(char *out, double value)
 
 constexpr std::string_view kData = " DATA ";
 
-std::string makeRowLine(const Picture::Table &table, int row, double lineNumber)
+std::string makeRowLine(const Picture::Table &table, int row, double lineNumber, bool quote)
 {
-    char line[kMaxImage + kData.size() + kColumns];
+    char line[kMaxImage + kData.size() + kColumns + 2];
     char *p = line + writeNumberImage(line, lineNumber);
     p = std::copy(kData.begin(), kData.end(), p);
+    if (quote)
+        *p++ = '"';
     const auto *cells = table.data() + cellIndex(row, 0);
     for (int c = 0; c < kColumns; ++c)
         *p++ = lastDigit(cells[c]);
+    if (quote)
+        *p++ = '"';
     return std::string(line, p);
 }
 
@@ -131,7 +135,8 @@ std::string numberImage(double value)
     return std::string(image, writeNumberImage(image, value));
 }
 
-Result<RowLines> makeRowLines(const Picture::Table &table, std::string_view startNumber)
+Result<RowLines> makeRowLines(
+    const Picture::Table &table, std::string_view startNumber, DataStyle style)
 {
     const Result<double> start = parseStartNumber(startNumber);
     if (!start)
@@ -139,11 +144,11 @@ Result<RowLines> makeRowLines(const Picture::Table &table, std::string_view star
     RowLines lines;
     // From 1e15 on, 15 significant digits no longer always tell the line numbers apart,
     // and a BASIC interpreter keeps only one line of a number. Below 1e14 they always do.
-    const bool mayRepeat = std::fabs(start.value()) >= 1e14;
+    const bool mayRepeat = std::fabs(start.value()) + 31.0 * double(style.step) >= 1e14;
     std::string_view previous;
     for (int r = 0; r < kRows; ++r) {
         std::string &line = lines[static_cast<std::size_t>(r)];
-        line = makeRowLine(table, r, r * 10.0 + start.value());
+        line = makeRowLine(table, r, r * double(style.step) + start.value(), style.quote);
         if (!mayRepeat)
             continue;
         // The numbers rise, and so equal images are neighbours.

@@ -50,7 +50,7 @@ bool mayBeImage(std::string_view bytes)
         || (bytes.size() > 2 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '7');
 }
 
-Result<PictureRecords> readTextInput(std::string_view bytes)
+Result<PictureRecords> readTextInput(std::string_view bytes, int sprite)
 {
     const Result<std::string_view> text = withoutByteOrderMark(bytes);
     if (!text)
@@ -59,7 +59,7 @@ Result<PictureRecords> readTextInput(std::string_view bytes)
     case InputForm::Binary:
         return Error {ErrorKind::BinaryData};
     case InputForm::DataText:
-        return readDataText(text.value());
+        return readDataText(text.value(), sprite);
     case InputForm::PictureFile:
         break;
     }

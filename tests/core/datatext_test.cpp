@@ -95,19 +95,24 @@ TEST(RowLines, NumberedFromTheStartNumberWithOneDigitPerCell)
     table[kCells] = 7; // belongs to no cell, so it appears nowhere
 
     const std::string row0 = " DATA 01234567012345670123456701234567";
+    const DataStyle tens, ones {1, false}, quoted {100, true};
     // clang-format off
-    const std::tuple<const char *, int, std::string> cases[] = {
-        {"5000", 0, " 5000" + row0}, {"5000", 5, " 5050 DATA 8" + std::string(30, '0') + "9"},
-        {"5000", 31, " 5310 DATA " + kZeros}, {"-20", 1, "-10 DATA " + kZeros},
-        {"-20", 2, " 0 DATA " + kZeros}, {"2.5", 1, " 12.5 DATA " + kZeros},
-        {"1e15", 0, " 1E+15" + row0},
+    const std::tuple<const char *, DataStyle, int, std::string> cases[] = {
+        {"5000", tens, 0, " 5000" + row0}, {"5000", tens, 5, " 5050 DATA 8" + std::string(30, '0') + "9"},
+        {"5000", tens, 31, " 5310 DATA " + kZeros}, {"-20", tens, 1, "-10 DATA " + kZeros},
+        {"-20", tens, 2, " 0 DATA " + kZeros}, {"2.5", tens, 1, " 12.5 DATA " + kZeros},
+        {"1e15", tens, 0, " 1E+15" + row0}, {"1", ones, 31, " 32 DATA " + kZeros},
+        {"65000", quoted, 31, " 68100 DATA \"" + kZeros + '"'},
+        {"99999999999990", ones, 31, " 100000000000021 DATA " + kZeros}, // 1e14 up: checked
     };
     // clang-format on
-    for (const auto &[start, row, line] : cases) {
-        const Result<RowLines> lines = makeRowLines(table, start);
+    for (const auto &[start, style, row, line] : cases) {
+        const Result<RowLines> lines = makeRowLines(table, start, style);
         ASSERT_TRUE(lines) << start;
         EXPECT_EQ(lines.value()[std::size_t(row)], line) << start << " row " << row;
     }
+    // Line numbers a step apart that 15 significant digits cannot tell apart repeat.
+    EXPECT_EQ(makeRowLines(table, "1e15", ones).error().text, " 1E+15");
     EXPECT_FALSE(makeRowLines(table, "12x")) << "no line is made from a start that is no number";
 
     // Joined, each line follows CR LF, and none follows the last.

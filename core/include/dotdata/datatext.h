@@ -26,11 +26,20 @@ std::string numberImage(double value);
 
 using RowLines = std::array<std::string, kRows>;
 
+/// How the DATA lines are written: their line numbers `step` apart, the digits bare or in
+/// double quotes (as some BASICs READ only quoted strings).
+struct DataStyle
+{
+    long long step = 10;
+    bool quote = false;
+};
+
 /// All 32 row lines, each the number image of its line number, " DATA " and one digit
-/// per cell of its row, numbered start, start + 10, ..., start + 310. A start number
+/// per cell of its row, numbered start, start + step, ..., start + 31 step. A start number
 /// that does not convert, or whose 32 line numbers are not all different as written
 /// (LineNumbersRepeat, for some from 1e15 on), yields an error and no line.
-Result<RowLines> makeRowLines(const Picture::Table &table, std::string_view startNumber);
+Result<RowLines> makeRowLines(
+    const Picture::Table &table, std::string_view startNumber, DataStyle style = {});
 
 /// The statement text: each line preceded by CR LF, no line end after the last.
 std::string joinLines(const RowLines &lines);

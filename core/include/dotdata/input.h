@@ -28,8 +28,9 @@ InputForm recogniseInput(std::string_view text);
 bool mayBeImage(std::string_view bytes);
 
 /// The records the text forms of an input hold, after a UTF-8 byte-order mark: DATA
-/// text or a picture file. Binary data and UTF-16 or UTF-32 text fail.
-Result<PictureRecords> readTextInput(std::string_view bytes);
+/// text (picture `sprite` of several, from 1; see readDataText) or a picture file.
+/// Binary data and UTF-16 or UTF-32 text fail.
+Result<PictureRecords> readTextInput(std::string_view bytes, int sprite = 0);
 
 /// Fails with NoColor at the first record for a cell whose value has no palette colour.
 Status checkColors(const PictureRecords &records);
