@@ -74,8 +74,8 @@ CommandLine::CommandLine()
       m_start(u"start"_s, u"The first line number, default 5000; each line adds 10."_s, u"N"_s),
       m_crlf(u"crlf"_s, u"End DATA lines with CR LF rather than LF."_s),
       m_scale(u"scale"_s,
-          u"K × K pixels a dot, 1 to 64, default 1: for an exported image; an image read may "
-          "be 32K × 32K with each K × K block one colour."_s,
+          u"K × K pixels a dot in an exported image, 1 to 64, default 1 (8 at most for .ico). "
+          "An image read may be 32K × 32K for any K with each K × K block one colour."_s,
           u"K"_s),
       m_help(m_parser.addHelpOption()), m_version(m_parser.addVersionOption())
 {
@@ -90,8 +90,8 @@ CommandLine::CommandLine()
         "2 on a usage error."_s);
     m_parser.addOptions({m_data, m_export, m_start, m_crlf, m_scale});
     m_parser.addPositionalArgument(u"FILE"_s,
-        u"A picture file, DATA text or a 32 × 32 image (PNG, BMP, PPM ...), told apart by "
-        "its content."_s,
+        u"A picture file, DATA text or an image (PNG, BMP, GIF, JPEG, PBM, PGM, PPM, XBM, "
+        "XPM, ICO), told apart by its content."_s,
         u"[FILE]"_s);
 }
 
@@ -189,16 +189,21 @@ std::string describe(const Error &error)
     case ErrorKind::DataDigit:
         return in + line + "the digit " + std::to_string(error.value)
             + " has no palette colour (0 to 7)";
-    case ErrorKind::NotAnImage:
-        return in + "cannot read the image: " + error.text;
-    case ErrorKind::ImageSize: {
-        const std::string side = std::to_string(32 * error.value);
-        return in + "not 32 × 32" + (error.value > 1 ? " or " + side + " × " + side : "")
-            + " (it is " + std::to_string(error.column) + " × " + std::to_string(error.line) + ")";
+    case ErrorKind::ImageCutShort:
+        return in + "the " + error.text + " image is cut short";
+    case ErrorKind::ImageDamaged:
+        return in + "the " + error.text + " image is damaged";
+    case ErrorKind::ImageUnsupported:
+        return in + "the " + error.text + " image is of a kind dotdata does not read";
+    case ErrorKind::ImageSize:
+        return in + "an image of " + std::to_string(error.column) + " × "
+            + std::to_string(error.line)
+            + " pixels; a picture's is square, 32 × K pixels a side for K from 1 to 64";
+    case ErrorKind::ImageBlock: {
+        const std::string k = std::to_string(error.value);
+        return in + "the " + k + " × " + k + " block of column " + std::to_string(error.column)
+            + ", row " + std::to_string(error.line) + " is not one colour";
     }
-    case ErrorKind::ImageBlock:
-        return in + "the block of column " + std::to_string(error.column) + ", row "
-            + std::to_string(error.line) + " is not one colour";
     case ErrorKind::CannotWriteImage:
         return in + "cannot write " + QString::fromStdString(error.text).toUpper().toStdString()
             + " images (PNG, BMP, PPM can be)";
@@ -224,7 +229,7 @@ int runCommand(const Command &command, const QString &helpText)
             ? 0
             : fail(std::string("cannot write to the standard output: ") + std::strerror(errno));
     }
-    const Result<PictureRecords> records = images::readPicture(command.file, command.scale);
+    const Result<PictureRecords> records = images::readPicture(command.file);
     if (!records)
         return fail(describe(records.error()));
     Picture picture;
