@@ -133,8 +133,18 @@ QString reasonText(const Error &error)
                      .arg(error.value);
         break;
     case ErrorKind::CannotWriteImage:
-        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "%1 形式の画像は書き出せません。"))
-                     .arg(QString::fromStdString(error.text).toUpper());
+        reason = error.value > 0
+            ? text(QT_TRANSLATE_NOOP("EditorWindow",
+                       "%1 形式の画像に絵をそのまま書き出せるのは倍率 %2 までです。"))
+                  .arg(QString::fromStdString(error.text).toUpper())
+                  .arg(error.value)
+            : text(
+                QT_TRANSLATE_NOOP("EditorWindow", "%1 形式の画像には絵をそのまま書き出せません。"))
+                  .arg(QString::fromStdString(error.text).toUpper());
+        break;
+    case ErrorKind::UnknownSuffix:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "拡張子 .%1 の形式には書き出せません。"))
+                     .arg(QString::fromStdString(error.text));
         break;
     case ErrorKind::NotANumber:
         reason = text(

@@ -164,22 +164,47 @@ std::optional<Result<PictureRecords>> decodeImage(std::string_view bytes)
     return decoded->value().records;
 }
 
-std::optional<Result<std::string>> encodeImage(
-    const Picture::Table &table, int scale, const QByteArray &format)
+std::optional<Result<QByteArray>> encodeImage(
+    const Picture::Table &table, int scale, std::string_view suffix)
 {
+    // The formats whose images read back as exactly the picture, and the largest scale at
+    // which they do: Qt shrinks an icon to 256 pixels without a word.
+    struct Written
+    {
+        std::string_view suffix;
+        const char *format;
+        int largestScale;
+    };
+    static constexpr Written written[] = {{"png", "png", 64}, {"bmp", "bmp", 64},
+        {"ppm", "ppm", 64}, {"xpm", "xpm", 64}, {"ico", "ico", 8}};
+    // Image suffixes whose images would not: lossy, grey or two colours, or formats that
+    // dotdata does not read. Whatever Qt's plugins here may write, these are refused.
+    static constexpr std::string_view notWritten[] = {"jpg", "jpeg", "jpe", "jfif", "pgm", "pbm",
+        "pnm", "xbm", "gif", "webp", "tif", "tiff", "svg", "svgz", "tga", "icns", "wbmp", "cur",
+        "jp2", "j2k", "heic", "heif", "avif", "jxl", "dds", "pcx", "psd"};
+
+    Error cannot {.kind = ErrorKind::CannotWriteImage, .text = std::string(suffix)};
+    const auto *format = std::ranges::find(written, suffix, &Written::suffix);
+    if (format == std::end(written)) {
+        if (std::ranges::find(notWritten, suffix) == std::end(notWritten))
+            return std::nullopt;
+        return cannot;
+    }
+    if (scale > format->largestScale) {
+        cannot.value = format->largestScale;
+        return cannot;
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    QImageWriter writer(&buffer, format);
-    // Asks only for this format: listing them all would load every image format plugin.
-    if (!writer.canWrite()) {
-        // An image that Qt reads but cannot write is no picture file either.
-        if (!QImageReader::supportedImageFormats().contains(format))
-            return std::nullopt;
-        return Error {.kind = ErrorKind::CannotWriteImage, .text = format.toStdString()};
-    }
-    if (!writer.write(pictureImage(table, scale)))
-        return Error {.kind = ErrorKind::CannotWriteImage, .text = format.toStdString()};
-    return bytes.toStdString();
+    if (!QImageWriter(&buffer, format->format).write(pictureImage(table, scale)))
+        return cannot;
+    // Read back through the reading path, the image is exactly the picture or not made.
+    const std::optional<Result<Decoded>> back = decode(
+        std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    if (!back || !*back || back->value().side != kColumns * scale
+        || !std::equal(table.begin(), table.begin() + kCells, back->value().records.values.begin()))
+        return cannot;
+    return bytes;
 }
 
 Result<PictureRecords> readPicture(const std::filesystem::path &path)

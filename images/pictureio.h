@@ -11,7 +11,6 @@
 
 #include <filesystem>
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace dotdata::images {
@@ -28,10 +27,12 @@ Result<PictureRecords> readPicture(const std::filesystem::path &path);
 /// second and 64 MB.
 std::optional<Result<PictureRecords>> decodeImage(std::string_view bytes);
 
-/// The picture as an image file of the given format (a suffix: "png", "bmp" ...), or none
-/// when Qt knows no such image format.
-std::optional<Result<std::string>> encodeImage(
-    const Picture::Table &table, int scale, const QByteArray &format);
+/// The picture as an image file, scale x scale pixels a cell, for an output's suffix (in
+/// lower case, without the dot); none when the suffix names no image format. Only images
+/// that read back through decodeImage as exactly the picture at that scale are made:
+/// every other image suffix is refused (CannotWriteImage).
+std::optional<Result<QByteArray>> encodeImage(
+    const Picture::Table &table, int scale, std::string_view suffix);
 
 /// The records of an image 32 K pixels square, K = 1..64, whose K x K blocks are each one
 /// colour: each block the nearest palette colour (colour 7 as white; a tie goes to the

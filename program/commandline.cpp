@@ -36,6 +36,8 @@ int fail(const std::string &message)
     return 1;
 }
 
+constexpr const char *kImageSuffixes = ".png .bmp .ppm .xpm .ico";
+
 std::string dataText(const RowLines &lines, bool crlf)
 {
     std::string text;
@@ -67,9 +69,9 @@ bool needsNoWindow(int argc, char **argv)
 CommandLine::CommandLine()
     : m_data(u"data"_s, u"Print the 32 DATA statements of FILE."_s),
       m_export(u"export"_s,
-          u"Write FILE as OUT, in the form OUT's suffix names: an image for an image suffix "
-          "(.png, .bmp, .ppm ...), the DATA statements for .bas or .txt, a picture file for "
-          "anything else (.dat, .log, none)."_s,
+          u"Write FILE as OUT, in the form OUT's suffix names: an image for .png, .bmp, "
+          ".ppm, .xpm or .ico, the DATA statements for .bas or .txt, a picture file for .dat, "
+          ".log or no suffix."_s,
           u"OUT"_s),
       m_start(u"start"_s, u"The first line number, default 5000; each line adds 10."_s, u"N"_s),
       m_crlf(u"crlf"_s, u"End DATA lines with CR LF rather than LF."_s),
@@ -205,8 +207,15 @@ std::string describe(const Error &error)
             + ", row " + std::to_string(error.line) + " is not one colour";
     }
     case ErrorKind::CannotWriteImage:
-        return in + "cannot write " + QString::fromStdString(error.text).toUpper().toStdString()
-            + " images (PNG, BMP, PPM can be)";
+        if (error.value > 0)
+            return in + "a ." + error.text + " image holds the picture exactly only up to "
+                + "--scale " + std::to_string(error.value);
+        return in + "a ." + error.text + " image cannot hold the picture exactly; "
+            + "images are written as " + kImageSuffixes;
+    case ErrorKind::UnknownSuffix:
+        return in + "dotdata writes no ." + error.text + " files: it writes an image as "
+            + kImageSuffixes + ", DATA text as .bas .txt, a picture file as .dat .log "
+            + "or with no suffix";
     case ErrorKind::NotANumber:
         return "the start number \"" + error.text + "\" is not a decimal number";
     case ErrorKind::NumberOutOfRange:
@@ -243,20 +252,26 @@ int runCommand(const Command &command, const QString &helpText)
                 std::string("cannot write to the standard output: ") + std::strerror(errno));
         return 0;
     }
-    const QByteArray suffix =
-        QString::fromStdString(command.output.extension().string()).mid(1).toLower().toLatin1();
-    std::string bytes;
-    if (suffix == "bas" || suffix == "txt") {
-        bytes = dataText(lines, command.crlf);
-    } else if (auto image = images::encodeImage(picture.table(), command.scale, suffix)) {
-        if (!*image) {
-            image->error().file = command.output;
-            return fail(describe(image->error()));
-        }
-        bytes = image->value();
-    } else {
-        bytes = pictureFileText(picture.table());
-    }
+    // Told apart in any case: SHIP.BAS is DATA text.
+    const std::string suffix =
+        QString::fromStdString(command.output.extension().string()).mid(1).toLower().toStdString();
+    const auto refuse = [&](Error error) {
+        error.file = command.output;
+        return fail(describe(error));
+    };
+    std::string text;
+    std::optional<Result<QByteArray>> image;
+    if (suffix == "bas" || suffix == "txt")
+        text = dataText(lines, command.crlf);
+    else if (suffix.empty() || suffix == "dat" || suffix == "log")
+        text = pictureFileText(picture.table());
+    else if (!(image = images::encodeImage(picture.table(), command.scale, suffix)))
+        return refuse(Error {.kind = ErrorKind::UnknownSuffix, .text = suffix});
+    else if (!*image)
+        return refuse(image->error());
+    const std::string_view bytes = image
+        ? std::string_view(image->value().constData(), std::size_t(image->value().size()))
+        : std::string_view(text);
     if (const Status written = writeFileAtomically(command.output, bytes); !written)
         return fail(describe(written.error()));
     return 0;

@@ -74,8 +74,12 @@ expect 1 '^dotdata: mixed.png: the 2 × 2 block of column 5, row 7 is not one co
 expect 1 'cannot open missing.dat: No such file' --export out.png missing.dat
 expect 1 '^dotdata: eight.dat: record 1 holds 8' --data eight.dat
 expect 1 '^dotdata: binary.dat: binary data' --export out.png binary.dat
-expect 1 '^dotdata: out.gif: cannot write GIF images' --export out.gif pic.dat
-expect 1 'cannot replace .*: Is a directory' --export "$work" pic.dat
+for suffix in webp jpg pgm svg; do
+    expect 1 "^dotdata: out.$suffix: a .$suffix image cannot hold the picture exactly" --export out.$suffix pic.dat
+done
+expect 1 '^dotdata: out.ico: a .ico image holds the picture exactly only up to --scale 8$' --export out.ico pic.dat --scale 9
+expect 1 '^dotdata: out.foo: dotdata writes no .foo files: it writes an image as .png .bmp .ppm .xpm .ico, DATA text as .bas .txt, a picture file as .dat .log or with no suffix$' --export out.foo pic.dat
+mkdir folder.dat && expect 1 'cannot replace folder.dat: Is a directory' --export folder.dat pic.dat
 stdout=/dev/full expect 1 'standard output: No space left' --data pic.dat
 [ "$(cat out.png)" = kept ] && [ -z "$(ls out.* | grep -v out.png)" ] || fail "a failed export changed its output"
 # Usage errors: status 2 and the usage.

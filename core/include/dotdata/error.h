@@ -44,7 +44,9 @@ enum class ErrorKind {
     ImageSize, ///< not square with a side of 32 K pixels, K = 1..64 (column: width, line: height)
     ImageBlock, ///< a K x K block of a 32 K image that is not one colour (column, line: from 0;
     ///< value: K)
-    CannotWriteImage, ///< an image format named by a suffix that cannot be written (text: format)
+    CannotWriteImage, ///< an image suffix whose image would not read back as exactly the
+    ///< picture (text: the suffix; value: the largest scale that would, or 0)
+    UnknownSuffix, ///< an output suffix of no form dotdata writes (text: the suffix)
 
     // The start number (text: the start number as given).
     NotANumber, ///< not a decimal number
