@@ -21,7 +21,8 @@ namespace dotdata::images {
 namespace {
 
 /// The most memory Qt may take for a decoded image, in MiB: a 2048-pixel picture at 4
-/// bytes a pixel, and no more.
+/// bytes a pixel, and no more. The checks refuse what would need more, so this is only a
+/// second line.
 constexpr int kDecodedLimitMiB = 16;
 
 /// Palette colour k as an image shows it: the system colour of entry 7 has no fixed
@@ -86,15 +87,8 @@ std::optional<Result<Decoded>> decode(std::string_view bytes)
     QImageReader::setAllocationLimit(kDecodedLimitMiB);
     g_decoderMessages = 0;
     const QtMessageHandler kept = qInstallMessageHandler(countMessage);
-    // 16 bits a sample (a PNG's) make 8 bytes a pixel.
-    const QImage::Format format = reader.imageFormat();
-    const bool tooLarge = format != QImage::Format_Invalid
-        && qint64(image.side) * image.side * QImage::toPixelFormat(format).bitsPerPixel() / 8
-            > qint64(kDecodedLimitMiB) << 20;
-    const QImage decoded = tooLarge ? QImage() : reader.read();
+    const QImage decoded = reader.read();
     qInstallMessageHandler(kept);
-    if (tooLarge)
-        return refused(ErrorKind::ImageUnsupported);
     // libjpeg reports damage in the coded data only by a warning, and decodes on. Other
     // decoders' warnings are not taken as damage: libpng's concern metadata (an old
     // colour profile ...), while the checks have vouched for the data itself.

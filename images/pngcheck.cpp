@@ -178,6 +178,10 @@ Check checkPng(Bytes b, int &side)
             const int samples = samplesOf(colorType, depth);
             if (!samples || u8(chunk, 10) != 0 || u8(chunk, 11) != 0 || u8(chunk, 12) > 1)
                 return damaged();
+            // Qt decodes 16 bits a sample to up to 8 bytes a pixel: beyond 1448 pixels a
+            // side, more than the 16 MiB of a 2048-pixel picture at 4 bytes a pixel.
+            if (depth == 16 && side > 1448)
+                return unsupported();
             paletteImage = colorType == 3;
             const bool interlaced = u8(chunk, 12) == 1;
             data.emplace(passesOf(std::size_t(side), std::size_t(samples) * depth, interlaced));
