@@ -82,8 +82,9 @@ Check checkBitmap(Bytes dib, std::size_t pixelsAt, bool icon, int &side)
         return unsupported();
     if (!has(dib, 0, header))
         return cutShort();
-    const long long width = old ? le16(dib, 4) : std::int32_t(le32(dib, 4));
-    const long long height = old ? le16(dib, 6) : std::int32_t(le32(dib, 8));
+    // Signed: a negative height is a bitmap stored top-down.
+    const long long width = old ? le16(dib, 4) : std::int64_t(std::int32_t(le32(dib, 4)));
+    const long long height = old ? le16(dib, 6) : std::int64_t(std::int32_t(le32(dib, 8)));
     const std::uint32_t bits = le16(dib, old ? 10 : 14), compression = old ? 0 : le32(dib, 16);
     if (Check wrong = checkSide(width, icon ? height / 2 : height < 0 ? -height : height, side))
         return wrong;

@@ -106,12 +106,15 @@ TEST(Images, ReadRightOrRefused)
     const QByteArray png64 = written(pictureImage(table, 2), "png");
     const QByteArray lyingIco = QByteArray("\0\0\1\0\1\0\x20\x20\0\0\1\0\x20\0", 14)
         + le32(quint32(png64.size())) + le32(22) + png64;
+    // A bitmap stored top-down, as a negative height says.
+    const QByteArray topDown = written(picture.mirrored(), "bmp")
+                                   .replace(22, 4, le32(quint32(-32)));
     QImage deep(2048, 2048, QImage::Format_RGBA64);
     deep.fill(Qt::red);
     // clang-format off
     const struct { QByteArray bytes; std::optional<K> kind; const char *name; const Picture::Table *cells = nullptr; } cases[] = {
         {png, {}, "", &table}, {bmp, {}, "", &table}, {ppm, {}, "", &table}, {xpm, {}, "", &table},
-        {ico, {}, "", &table}, {gifFile, {}, "", &table}, {surplusPng(0), {}, "", &black}, {jpeg, {}, "", nullptr},
+        {ico, {}, "", &table}, {gifFile, {}, "", &table}, {topDown, {}, "", &table}, {surplusPng(0), {}, "", &black}, {jpeg, {}, "", nullptr},
         {png.left(png.size() / 2), K::ImageCutShort, "PNG"}, {png.chopped(1), K::ImageCutShort, "PNG"},
         {bmp.left(bmp.size() / 2), K::ImageCutShort, "BMP"}, {gifFile.left(500), K::ImageCutShort, "GIF"},
         {gifFile.chopped(1), K::ImageCutShort, "GIF"}, {jpeg.chopped(2), K::ImageCutShort, "JPEG"},
