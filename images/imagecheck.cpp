@@ -147,12 +147,12 @@ Check checkIco(Bytes b, int &side)
     if (!has(b, offset, bytes))
         return cutShort();
     const Bytes image = b.substr(offset, bytes);
-    if (!image.starts_with("\x89PNG\r\n\x1A\n"))
-        return checkBitmap(image, 0, true, side);
-    int pngSide = 0;
-    if (Check wrong = checkPng(image, pngSide))
+    int imageSide = 0;
+    if (Check wrong = image.starts_with("\x89PNG\r\n\x1A\n")
+            ? checkPng(image, imageSide)
+            : checkBitmap(image, 0, true, imageSide))
         return wrong->kind == ErrorKind::ImageSize ? damaged() : *wrong;
-    return pngSide == side ? Check() : damaged();
+    return imageSide == side ? Check() : damaged();
 }
 
 // ---- GIF

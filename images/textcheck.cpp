@@ -149,9 +149,11 @@ Check checkXbm(Bytes b, int &side)
         if (b[at] == '}')
             break;
         if (b.substr(at, 2) != "0x" && b.substr(at, 2) != "0X")
-            return damaged();
+            return has(b, at, 2) ? damaged() : cutShort();
         const std::size_t digits = at + 2;
         for (at = digits; at < b.size() && std::isxdigit(std::uint8_t(b[at])); ++at) { }
+        if (at == b.size())
+            return cutShort();
         if (at - digits != 1 && at - digits != 2)
             return at - digits == 4 ? unsupported() : damaged(); // X10's 16-bit values
         skipBlanks(b, at);

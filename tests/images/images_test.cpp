@@ -120,6 +120,7 @@ TEST(Images, ReadRightOrRefused)
         {gifFile.chopped(1), K::ImageCutShort, "GIF"}, {jpeg.chopped(2), K::ImageCutShort, "JPEG"},
         {ppm.chopped(1), K::ImageCutShort, "PPM"}, {xpm.left(200), K::ImageCutShort, "XPM"},
         {ico.left(ico.size() / 2), K::ImageCutShort, "ICO"}, {"GIF89a", K::ImageCutShort, "GIF"},
+        {written(picture, "xbm").left(300), K::ImageCutShort, "XBM"},
         {damaged, K::ImageDamaged, "PNG"}, {surplusPng(1), K::ImageDamaged, "PNG"},
         {lyingIco, K::ImageDamaged, "ICO"}, {scrambled, K::ImageDamaged, "JPEG"},
         {ppm + '\n', K::ImageDamaged, "PPM"}, {QByteArray(xpm).replace("\"a", "\"b"), K::ImageDamaged, "XPM"},
