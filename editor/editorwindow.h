@@ -38,8 +38,9 @@ public:
     const Picture &picture() const { return m_picture; }
 
     /// Loads a picture file, DATA text or image as the load command does (an image may
-    /// be scaled by a whole factor); a failure is shown and changes nothing.
-    void loadFile(const std::filesystem::path &path, int scale = 1);
+    /// be scaled by a whole factor, told by its size); a failure is shown and changes
+    /// nothing.
+    void loadFile(const std::filesystem::path &path);
 
 private:
     /// Names and places a new control.

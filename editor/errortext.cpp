@@ -117,25 +117,45 @@ QString reasonText(const Error &error)
                      .arg(error.value)
                      .arg(numbers);
         break;
-    case ErrorKind::NotAnImage:
-        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "画像を読み込めません。"));
+    case ErrorKind::ImageCutShort:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "%1 画像が途中で切れています。"))
+                     .arg(QString::fromStdString(error.text));
+        break;
+    case ErrorKind::ImageDamaged:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "%1 画像が壊れています。"))
+                     .arg(QString::fromStdString(error.text));
+        break;
+    case ErrorKind::ImageUnsupported:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "この種類の %1 画像は読み込めません。"))
+                     .arg(QString::fromStdString(error.text));
         break;
     case ErrorKind::ImageSize:
         reason = text(QT_TRANSLATE_NOOP("EditorWindow",
-                          "画像の大きさが %1 × %2 です (32 × 32 か、--scale "
-                          "で指定した倍率の大きさでなければなりません)。"))
+                          "画像の大きさが %1 × %2 です。\n画像は正方形で、一辺が 32 × K "
+                          "ピクセル (K は 1 から 64) でなければなりません。"))
                      .arg(error.column)
                      .arg(error.line);
         break;
     case ErrorKind::ImageBlock:
-        reason = text(
-            QT_TRANSLATE_NOOP("EditorWindow", "%1 列 %2 行のブロックが一色ではありません。"))
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow",
+                          "%1 列 %2 行の %3 × %3 ピクセルのブロックが一色ではありません。"))
                      .arg(error.column)
-                     .arg(error.line);
+                     .arg(error.line)
+                     .arg(error.value);
         break;
     case ErrorKind::CannotWriteImage:
-        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "%1 形式の画像は書き出せません。"))
-                     .arg(QString::fromStdString(error.text).toUpper());
+        reason = error.value > 0
+            ? text(QT_TRANSLATE_NOOP("EditorWindow",
+                       "%1 形式の画像に絵をそのまま書き出せるのは倍率 %2 までです。"))
+                  .arg(QString::fromStdString(error.text).toUpper())
+                  .arg(error.value)
+            : text(
+                QT_TRANSLATE_NOOP("EditorWindow", "%1 形式の画像には絵をそのまま書き出せません。"))
+                  .arg(QString::fromStdString(error.text).toUpper());
+        break;
+    case ErrorKind::UnknownSuffix:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow", "拡張子 .%1 の形式には書き出せません。"))
+                     .arg(QString::fromStdString(error.text));
         break;
     case ErrorKind::NotANumber:
         reason = text(

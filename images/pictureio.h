@@ -11,29 +11,33 @@
 
 #include <filesystem>
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace dotdata::images {
 
-/// The picture a file holds, told by its content: an image of any format Qt reads, DATA
-/// text, or a picture file (read by its record rules). An image is 32 x 32 pixels, or
-/// 32 * scale pixels square with each scale x scale block one colour. Every cell's value
-/// has a palette colour. Every error names the file.
-Result<PictureRecords> readPicture(const std::filesystem::path &path, int scale = 1);
+/// The picture a file holds, told by its content: an image (see decodeImage), DATA text,
+/// or a picture file (read by its record rules). Every cell's value has a palette colour.
+/// Every error names the file.
+Result<PictureRecords> readPicture(const std::filesystem::path &path);
 
-/// The records of an image in any format Qt reads, told by its signature; none when the
-/// bytes are no image.
-std::optional<Result<PictureRecords>> decodeImage(std::string_view bytes, int scale);
+/// The records of an image in a format dotdata reads (PNG, BMP, GIF, JPEG, PBM, PGM, PPM,
+/// XBM, XPM, ICO), told by its signature; none when the bytes begin with no such
+/// signature. An image that has one but is cut short, damaged or of no picture's size is
+/// refused, never read as text. Decoding any file of up to 16 MiB takes well under a
+/// second and 64 MB.
+std::optional<Result<PictureRecords>> decodeImage(std::string_view bytes);
 
-/// The picture as an image file of the given format (a suffix: "png", "bmp" ...), or none
-/// when Qt knows no such image format.
-std::optional<Result<std::string>> encodeImage(
-    const Picture::Table &table, int scale, const QByteArray &format);
+/// The picture as an image file, scale x scale pixels a cell, for an output's suffix (in
+/// lower case, without the dot); none when the suffix names no image format. Only images
+/// that read back through decodeImage as exactly the picture at that scale are made:
+/// every other image suffix is refused (CannotWriteImage).
+std::optional<Result<QByteArray>> encodeImage(
+    const Picture::Table &table, int scale, std::string_view suffix);
 
-/// The records of an image: each pixel the nearest palette colour (colour 7 as white; a
-/// tie goes to the lower index), a mostly transparent one colour 0.
-Result<PictureRecords> imageRecords(const QImage &image, int scale);
+/// The records of an image 32 K pixels square, K = 1..64, whose K x K blocks are each one
+/// colour: each block the nearest palette colour (colour 7 as white; a tie goes to the
+/// lower index), a mostly transparent one colour 0.
+Result<PictureRecords> imageRecords(const QImage &image);
 
 /// The picture as an image with scale x scale pixels a cell, colour 7 as white.
 QImage pictureImage(const Picture::Table &table, int scale);

@@ -37,6 +37,8 @@ int fail(const std::string &message)
     return 1;
 }
 
+constexpr const char *kImageSuffixes = ".png .bmp .ppm .xpm .ico";
+
 std::string dataText(const RowLines &lines, bool crlf)
 {
     std::string text;
@@ -68,15 +70,15 @@ bool needsNoWindow(int argc, char **argv)
 CommandLine::CommandLine()
     : m_data(u"data"_s, u"Print the 32 DATA statements of FILE."_s),
       m_export(u"export"_s,
-          u"Write FILE as OUT, in the form OUT's suffix names: an image for an image suffix "
-          "(.png, .bmp, .ppm ...), the DATA statements for .bas or .txt, a picture file for "
-          "anything else (.dat, .log, none)."_s,
+          u"Write FILE as OUT, in the form OUT's suffix names: an image for .png, .bmp, "
+          ".ppm, .xpm or .ico, the DATA statements for .bas or .txt, a picture file for .dat, "
+          ".log or no suffix."_s,
           u"OUT"_s),
       m_start(u"start"_s, u"The first line number, default 5000; each line adds 10."_s, u"N"_s),
       m_crlf(u"crlf"_s, u"End DATA lines with CR LF rather than LF."_s),
       m_scale(u"scale"_s,
-          u"K × K pixels a dot, 1 to 64, default 1: for an exported image; an image read may "
-          "be 32K × 32K with each K × K block one colour."_s,
+          u"K × K pixels a dot in an exported image, 1 to 64, default 1 (8 at most for .ico). "
+          "An image read may be 32K × 32K for any K with each K × K block one colour."_s,
           u"K"_s),
       m_help(m_parser.addHelpOption()), m_version(m_parser.addVersionOption())
 {
@@ -91,8 +93,8 @@ CommandLine::CommandLine()
         "2 on a usage error."_s);
     m_parser.addOptions({m_data, m_export, m_start, m_crlf, m_scale});
     m_parser.addPositionalArgument(u"FILE"_s,
-        u"A picture file, DATA text or a 32 × 32 image (PNG, BMP, PPM ...), told apart by "
-        "its content."_s,
+        u"A picture file, DATA text or an image (PNG, BMP, GIF, JPEG, PBM, PGM, PPM, XBM, "
+        "XPM, ICO), told apart by its content."_s,
         u"[FILE]"_s);
 }
 
@@ -199,19 +201,31 @@ std::string describe(const Error &error)
     case ErrorKind::NoSuchSprite:
         return in + "no picture " + std::to_string(error.line) + ": the DATA holds "
             + std::to_string(error.value) + ", from lines " + numbers;
-    case ErrorKind::NotAnImage:
-        return in + "cannot read the image: " + error.text;
-    case ErrorKind::ImageSize: {
-        const std::string side = std::to_string(32 * error.value);
-        return in + "not 32 × 32" + (error.value > 1 ? " or " + side + " × " + side : "")
-            + " (it is " + std::to_string(error.column) + " × " + std::to_string(error.line) + ")";
+    case ErrorKind::ImageCutShort:
+        return in + "the " + error.text + " image is cut short";
+    case ErrorKind::ImageDamaged:
+        return in + "the " + error.text + " image is damaged";
+    case ErrorKind::ImageUnsupported:
+        return in + "the " + error.text + " image is of a kind dotdata does not read";
+    case ErrorKind::ImageSize:
+        return in + "an image of " + std::to_string(error.column) + " × "
+            + std::to_string(error.line)
+            + " pixels; a picture's is square, 32 × K pixels a side for K from 1 to 64";
+    case ErrorKind::ImageBlock: {
+        const std::string k = std::to_string(error.value);
+        return in + "the " + k + " × " + k + " block of column " + std::to_string(error.column)
+            + ", row " + std::to_string(error.line) + " is not one colour";
     }
-    case ErrorKind::ImageBlock:
-        return in + "the block of column " + std::to_string(error.column) + ", row "
-            + std::to_string(error.line) + " is not one colour";
     case ErrorKind::CannotWriteImage:
-        return in + "cannot write " + QString::fromStdString(error.text).toUpper().toStdString()
-            + " images (PNG, BMP, PPM can be)";
+        if (error.value > 0)
+            return in + "a ." + error.text + " image holds the picture exactly only up to "
+                + "--scale " + std::to_string(error.value);
+        return in + "a ." + error.text + " image cannot hold the picture exactly; "
+            + "images are written as " + kImageSuffixes;
+    case ErrorKind::UnknownSuffix:
+        return in + "dotdata writes no ." + error.text + " files: it writes an image as "
+            + kImageSuffixes + ", DATA text as .bas .txt, a picture file as .dat .log "
+            + "or with no suffix";
     case ErrorKind::NotANumber:
         return "the start number \"" + error.text + "\" is not a decimal number";
     case ErrorKind::NumberOutOfRange:
@@ -234,7 +248,7 @@ int runCommand(const Command &command, const QString &helpText)
             ? 0
             : fail(std::string("cannot write to the standard output: ") + std::strerror(errno));
     }
-    const Result<PictureRecords> records = images::readPicture(command.file, command.scale);
+    const Result<PictureRecords> records = images::readPicture(command.file);
     if (!records)
         return fail(describe(records.error()));
     Picture picture;
@@ -248,20 +262,26 @@ int runCommand(const Command &command, const QString &helpText)
                 std::string("cannot write to the standard output: ") + std::strerror(errno));
         return 0;
     }
-    const QByteArray suffix =
-        QString::fromStdString(command.output.extension().string()).mid(1).toLower().toLatin1();
-    std::string bytes;
-    if (suffix == "bas" || suffix == "txt") {
-        bytes = dataText(lines, command.crlf);
-    } else if (auto image = images::encodeImage(picture.table(), command.scale, suffix)) {
-        if (!*image) {
-            image->error().file = command.output;
-            return fail(describe(image->error()));
-        }
-        bytes = image->value();
-    } else {
-        bytes = pictureFileText(picture.table());
-    }
+    // Told apart in any case: SHIP.BAS is DATA text.
+    const std::string suffix =
+        QString::fromStdString(command.output.extension().string()).mid(1).toLower().toStdString();
+    const auto refuse = [&](Error error) {
+        error.file = command.output;
+        return fail(describe(error));
+    };
+    std::string text;
+    std::optional<Result<QByteArray>> image;
+    if (suffix == "bas" || suffix == "txt")
+        text = dataText(lines, command.crlf);
+    else if (suffix.empty() || suffix == "dat" || suffix == "log")
+        text = pictureFileText(picture.table());
+    else if (!(image = images::encodeImage(picture.table(), command.scale, suffix)))
+        return refuse(Error {.kind = ErrorKind::UnknownSuffix, .text = suffix});
+    else if (!*image)
+        return refuse(image->error());
+    const std::string_view bytes = image
+        ? std::string_view(image->value().constData(), std::size_t(image->value().size()))
+        : std::string_view(text);
     if (const Status written = writeFileAtomically(command.output, bytes); !written)
         return fail(describe(written.error()));
     return 0;

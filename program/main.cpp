@@ -98,7 +98,7 @@ int runEditor(int &argc, char **argv)
     dotdata::editor::ScreenFit shown(window);
     shown.show();
     if (!command.file.empty())
-        window.loadFile(command.file, command.scale);
+        window.loadFile(command.file);
     return QApplication::exec();
 }
 

@@ -11,7 +11,7 @@ need=${1:-test}
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev libgl-dev qt6-translations-l10n libx11-dev libxcb1-dev
+    qt6-base-dev zlib1g-dev libgl-dev qt6-translations-l10n libx11-dev libxcb1-dev
     fonts-ipafont-gothic
     librsvg2-bin dpkg-dev file
 )

@@ -2,8 +2,8 @@
 # Copyright (C) 2026 dotdata developers
 # SPDX-License-Identifier: MIT
 # Builds dotdata and runs every test: the normal build (core, window, smoke test),
-# then the core again under AddressSanitizer + UndefinedBehaviorSanitizer with the
-# fuzz targets run for a bounded time. Fails when any test fails.
+# then the core and the image reading again under AddressSanitizer +
+# UndefinedBehaviorSanitizer with the fuzz targets run for a bounded time. Fails when any test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -43,13 +43,6 @@ InputForm recogniseInput(std::string_view text)
     return data ? InputForm::DataText : InputForm::PictureFile;
 }
 
-bool mayBeImage(std::string_view bytes)
-{
-    return bytes.find('\0') != bytes.npos || bytes.starts_with("#define")
-        || bytes.starts_with("/* XPM */")
-        || (bytes.size() > 2 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '7');
-}
-
 Result<PictureRecords> readTextInput(std::string_view bytes, int sprite)
 {
     const Result<std::string_view> text = withoutByteOrderMark(bytes);

@@ -6,10 +6,10 @@
 
 #include "dotgrid.h"
 #include "editorwindow.h"
-#include "pictureio.h"
 #include "screenfit.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QTemporaryDir>
@@ -140,7 +140,6 @@ private Q_SLOTS:
     void makeData();
     void saveAndLoad();
     void load();
-    void images();
 };
 
 void WindowTest::layout()
@@ -318,11 +317,16 @@ void WindowTest::load()
 {
     // A failed load names the file and changes nothing the window shows.
     const QByteArray twos = QByteArray(" 2 \r\n").repeated(1023);
+    QImage red(32, 32, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QBuffer png;
+    QVERIFY(png.open(QIODevice::WriteOnly) && red.save(&png, "png"));
     // clang-format off
     const std::pair<QByteArray, QString> cases[] = { // no file at all; the reason, or none
         {{}, u"ファイルを開けません。"_s}, {twos + " 2 \r\n 2 \r\n 2 \r\n", u"レコードが多すぎます"_s},
         {" 8 \r\n" + twos, u"1 番目のレコードの値 8"_s}, {twos + " 9 \r\n", u"1024 番目のレコードの値 9"_s},
         {QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(31), u"DATA 行が 31 行あります"_s},
+        {png.data().chopped(20), u"PNG 画像が途中で切れています。"_s},
         {twos + " 2 \r\n 9 \r\n", {}}, // the 9 belongs to no cell
     };
     // clang-format on
@@ -350,41 +354,6 @@ void WindowTest::load()
                     && e.fake.messages[0].contains(reason),
                 qPrintable(e.fake.messages.join(u'|')));
     }
-}
-
-void WindowTest::images()
-{
-    // The nearest palette colour, 7 counting as white; a tie takes the lower index and a
-    // mostly transparent pixel is colour 0.
-    // clang-format off
-    const std::pair<QRgb, int> pixels[] = {
-        {qRgb(0, 0, 0), 0}, {qRgb(0, 0, 255), 1}, {qRgb(255, 0, 0), 2}, {qRgb(192, 64, 0), 3},
-        {qRgb(0, 128, 0), 4}, {qRgb(0, 255, 255), 5}, {qRgb(255, 255, 0), 6},
-        {qRgb(255, 255, 255), 7}, {qRgb(200, 60, 10), 3}, {qRgb(0, 0, 130), 1},
-        {qRgb(0, 64, 0), 0}, {qRgb(230, 230, 200), 7}, {qRgba(255, 0, 0, 100), 0},
-        {qRgba(255, 0, 0, 200), 2}};
-    // clang-format on
-    QImage image(32, 32, QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    for (int x = 0; x < int(std::size(pixels)); ++x)
-        image.setPixel(x, 0, pixels[x].first);
-    const PictureRecords mapped = images::imageRecords(image, 1).value();
-    for (int x = 0; x < int(std::size(pixels)); ++x)
-        QCOMPARE(mapped.values[x], pixels[x].second);
-
-    // A scaled image is refused without its scale, and where a block is not one colour.
-    Picture::Table table {};
-    for (int n = 0; n < kCells; ++n)
-        table[std::size_t(n)] = std::int16_t((n + n / 32) % 8);
-    QImage scaled = images::pictureImage(table, 2);
-    const Error size = images::imageRecords(scaled, 1).error();
-    QVERIFY(size.kind == ErrorKind::ImageSize && size.column == 64 && size.line == 64);
-    scaled.setPixel(2 * 5 + 1, 2 * 7, qRgb(255, 255, 255)); // column 5, row 7 holds 4
-    const Error block = images::imageRecords(scaled, 2).error();
-    QVERIFY(block.kind == ErrorKind::ImageBlock && block.column == 5 && block.line == 7);
-    // A huge image is refused by its header, before it is decoded (which would fail).
-    const Error huge = images::decodeImage("P6\n20000 20000\n255\nxyz", 1)->error();
-    QVERIFY(huge.kind == ErrorKind::ImageSize && huge.column == 20000 && huge.line == 20000);
 }
 
 QTEST_MAIN(WindowTest)

@@ -24,52 +24,72 @@ expect() { # STATUS PATTERN ARGS...: the exit status and a pattern the standard 
         fail "dotdata $* ended with $status, saying: $(cat err)"
     [ "$want" -ne 1 ] || [ "$(wc -l <err)" -eq 1 ] || fail "dotdata $* said more than one line"
 }
+ok() { # ARGS...: succeeds and says nothing on the standard error
+    "$dotdata" "$@" 2>err || fail "dotdata $* failed: $(cat err)"
+    [ ! -s err ] || fail "dotdata $* said: $(cat err)"
+}
 
 # A picture with every colour in it, as the window saves it.
 for n in $(seq 0 1023); do printf ' %d \r\n' $(((n * 5 + n / 32) % 8)); done >pic.dat
 
-# Round trips: image at scales 1 and 3, DATA text (with CR LF too), back to the same bytes.
-"$dotdata" --export pic.png pic.dat && "$dotdata" --export back.dat pic.png
-"$dotdata" --export big.bmp pic.dat --scale 3 && "$dotdata" --export back3.dat big.bmp --scale 3
-"$dotdata" --export pic.bas pic.dat --crlf --start -20 && "$dotdata" --export back.log pic.bas
-for back in back.dat back3.dat back.log; do cmp pic.dat "$back" || fail "$back differs"; done
+# Round trips: every image form, at scales 1 and 3 (read back by its size), DATA text (with
+# CR LF too), back to the same bytes.
+for suffix in png bmp ppm xpm ico; do
+    ok --export pic.$suffix pic.dat && ok --export back.dat pic.$suffix
+    cmp pic.dat back.dat || fail "the .$suffix image differs"
+done
+ok --export big.bmp pic.dat --scale 3 && ok --export back3.dat big.bmp
+ok --export pic.bas pic.dat --crlf --start -20 && ok --export back.log pic.bas
+for back in back3.dat back.log; do cmp pic.dat "$back" || fail "$back differs"; done
 file -b pic.png | grep -q '^PNG image data, 32 x 32' || fail "pic.png is $(file -b pic.png)"
-"$dotdata" --data pic.png --start 100 >data.txt
+file -b big.bmp | grep -q ', 96 x 96 x ' || fail "big.bmp is $(file -b big.bmp)"
+ok --data pic.png --start 100 >data.txt
 [ "$(head -c 11 data.txt)" = " 100 DATA 0" ] && [ "$(wc -l <data.txt)" -eq 32 ] &&
     ! grep -q $'\r' data.txt && grep -q $'\r$' pic.bas || fail "DATA text: $(head -n 2 data.txt pic.bas)"
 # The same text in other spellings: CR LF on the standard output, full-width digits as
 # an input method types them, an upper-case suffix, --export=OUT.
-"$dotdata" --data pic.dat --start １００ --crlf | tr -d '\r' | cmp - data.txt || fail "--data --crlf"
-[ "$("$dotdata" --data pic.dat --crlf | grep -c $'\r$')" -eq 32 ] || fail "--data --crlf ends"
-"$dotdata" --export=SHIP.BAS pic.dat --start=100 && cmp SHIP.BAS data.txt || fail "SHIP.BAS"
+ok --data pic.dat --start １００ --crlf | tr -d '\r' | cmp - data.txt || fail "--data --crlf"
+[ "$(ok --data pic.dat --crlf | grep -c $'\r$')" -eq 32 ] || fail "--data --crlf ends"
+ok --export=SHIP.BAS pic.dat --start=100 && cmp SHIP.BAS data.txt || fail "SHIP.BAS"
 # BASIC listings as people write them: quoted items, a comment or statement after them.
 sed 's/ DATA \(.*\)/ DATA "\1"/' data.txt >quoted.bas
 sed 's/$/: REM row/' data.txt >remarks.bas
 for listing in quoted.bas remarks.bas; do
-    "$dotdata" --data "$listing" --start 100 | cmp - data.txt || fail "$listing reads wrong"
+    ok --data "$listing" --start 100 | cmp - data.txt || fail "$listing reads wrong"
 done
 # File names that are no valid UTF-8 stay the names they were given as, FILE and OUT alike,
 # however alike they would look as text.
 cp pic.dat $'x\xff.dat' && printf ' 1 \r\n' >$'x\xfe.dat'
-"$dotdata" --export $'x\xfe.dat' $'x\xff.dat' && cmp pic.dat $'x\xfe.dat' || fail "a non-UTF-8 name changed"
-"$dotdata" --help | grep -q -- '--export OUT' && "$dotdata" --version | grep -qx 'dotdata [0-9.]*' ||
+ok --export $'x\xfe.dat' $'x\xff.dat' && cmp pic.dat $'x\xfe.dat' || fail "a non-UTF-8 name changed"
+ok --help | grep -q -- '--export OUT' && ok --version | grep -qx 'dotdata [0-9.]*' ||
     fail "no help or version"
 
 # Failures: status 1 and one line naming the file; an existing output stays as it was.
 printf 'kept' >out.png
 printf '8\r\n' >eight.dat
 printf 'x\0y' >binary.dat
-expect 1 '^dotdata: big.bmp: not 32 × 32 \(it is 96 × 96\)$' --export out.png big.bmp
-expect 1 'big.bmp: not 32 × 32 or 64 × 64 \(it is 96 × 96\)' --export out.png big.bmp --scale 2
+head -c 100 pic.png >cut.png
+expect 1 '^dotdata: cut.png: the PNG image is cut short$' --export out.png cut.png
+# A 64 x 64 PNG whose 2 x 2 block of column 5, row 7 has one white pixel.
+python3 -c 'import struct, sys, zlib
+def chunk(kind, data): return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+raw = bytearray(65 * 64); raw[14 * 65 + 1 + 11] = 255
+sys.stdout.buffer.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 64, 64, 8, 0, 0, 0, 0))
+    + chunk(b"IDAT", zlib.compress(bytes(raw))) + chunk(b"IEND", b""))' >mixed.png
+expect 1 '^dotdata: mixed.png: the 2 × 2 block of column 5, row 7 is not one colour$' --data mixed.png --scale 2
 expect 1 'cannot open missing.dat: No such file' --export out.png missing.dat
 expect 1 '^dotdata: eight.dat: record 1 holds 8' --data eight.dat
 expect 1 '^dotdata: binary.dat: binary data' --export out.png binary.dat
 printf '10 DATA 1,2,3\n' >loader.bas && cat data.txt >>loader.bas
 expect 1 '^dotdata: loader.bas: line 1: the DATA item is not 32 digits' --data loader.bas
-expect 1 '^dotdata: out.gif: cannot write GIF images' --export out.gif pic.dat
-expect 1 'cannot replace .*: Is a directory' --export "$work" pic.dat
+for suffix in webp jpg pgm svg; do
+    expect 1 "^dotdata: out.$suffix: a .$suffix image cannot hold the picture exactly" --export out.$suffix pic.dat
+done
+expect 1 '^dotdata: out.ico: a .ico image holds the picture exactly only up to --scale 8$' --export out.ico pic.dat --scale 9
+expect 1 '^dotdata: out.foo: dotdata writes no .foo files: it writes an image as .png .bmp .ppm .xpm .ico, DATA text as .bas .txt, a picture file as .dat .log or with no suffix$' --export out.foo pic.dat
+mkdir folder.dat && expect 1 'cannot replace folder.dat: Is a directory' --export folder.dat pic.dat
 stdout=/dev/full expect 1 'standard output: No space left' --data pic.dat
-[ "$(cat out.png)" = kept ] && [ ! -e out.gif ] || fail "a failed export changed its output"
+[ "$(cat out.png)" = kept ] && [ -z "$(ls out.* | grep -v out.png)" ] || fail "a failed export changed its output"
 # Usage errors: status 2 and the usage.
 # The editor's own options reach Qt before the usage is checked, as in any Qt program.
 expect 2 "Unknown option 'bogus'" -platform offscreen --bogus
@@ -97,7 +117,7 @@ if [ "$(id -u)" -eq 0 ] && [ "$(cat $setting)" -eq 1 ]; then
     chown -h 65534:65534 sticky/dangling
     expect 1 'dangling.*Permission denied' --export sticky/dangling pic.dat
     chown -h 0:0 sticky/link
-    "$dotdata" --export sticky/link pic.dat && cmp -s pic.dat saved/old.dat || fail "one's own link"
+    ok --export sticky/link pic.dat && cmp -s pic.dat saved/old.dat || fail "one's own link"
 else
     echo "cli: link protection not checked (needs root and fs.protected_symlinks=1)"
 fi

@@ -40,11 +40,18 @@ enum class ErrorKind {
     /// text as for Sprites)
     NoSuchSprite,
 
-    // Images. The file.
-    NotAnImage, ///< an image that cannot be decoded (text: the decoder's reason, if any)
-    ImageSize, ///< an image of no picture's size (column: width, line: height; value: the scale)
-    ImageBlock, ///< a block of a scaled image that is not one colour (column, line: from 0)
-    CannotWriteImage, ///< an image format named by a suffix that cannot be written (text: format)
+    // Images. The file; text: the image's format ("PNG", "JPEG" ...) unless said otherwise.
+    ImageCutShort, ///< the file ends before the image does
+    ImageDamaged, ///< a wrong checksum, code or structure, data past the image's end, or an
+    ///< image its decoder refuses or reports damage in
+    ImageUnsupported, ///< a form of its format that dotdata does not read (arithmetic coding,
+    ///< more than 64 scans, more than 1 MiB of metadata ...)
+    ImageSize, ///< not square with a side of 32 K pixels, K = 1..64 (column: width, line: height)
+    ImageBlock, ///< a K x K block of a 32 K image that is not one colour (column, line: from 0;
+    ///< value: K)
+    CannotWriteImage, ///< an image suffix whose image would not read back as exactly the
+    ///< picture (text: the suffix; value: the largest scale that would, or 0)
+    UnknownSuffix, ///< an output suffix of no form dotdata writes (text: the suffix)
 
     // The start number (text: the start number as given).
     NotANumber, ///< not a decimal number

@@ -22,11 +22,6 @@ enum class InputForm {
 };
 InputForm recogniseInput(std::string_view text);
 
-/// Whether bytes can be an image at all: every binary image format has a NUL byte in its
-/// header, and the text ones (PBM, PGM, PPM, XBM, XPM) begin with their own mark. Only
-/// such bytes are worth offering to an image decoder.
-bool mayBeImage(std::string_view bytes);
-
 /// The records the text forms of an input hold, after a UTF-8 byte-order mark: DATA
 /// text (picture `sprite` of several, from 1; see readDataText) or a picture file.
 /// Binary data and UTF-16 or UTF-32 text fail.

@@ -1,0 +1,56 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
+// Fuzzes what dotdata reads as an image: the checks in front of Qt's decoders and the
+// decoders behind them, from bytes as a file holds them. Any bytes with an image's
+// signature give the 1024 cells of a picture, each 0 to 7, or fail with a reason an
+// image can have. The test's limits on time and memory make a slow or huge decode a
+// failure too.
+
+#include "pictureio.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+void check(bool condition, const char *what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "image_fuzz: %s\n", what);
+        std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    // As in the program: the application object finds Qt's image format plugins.
+    static QCoreApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    using namespace dotdata;
+    const auto read =
+        images::decodeImage(std::string_view(reinterpret_cast<const char *>(data), size));
+    if (!read)
+        return 0;
+    if (!*read) {
+        const ErrorKind k = read->error().kind;
+        check(k == ErrorKind::ImageCutShort || k == ErrorKind::ImageDamaged
+                || k == ErrorKind::ImageUnsupported || k == ErrorKind::ImageSize
+                || k == ErrorKind::ImageBlock,
+            "a failure of a kind that an image cannot have");
+        return 0;
+    }
+    check(read->value().count == kCells, "not 1024 cells");
+    for (int n = 0; n < kCells; ++n)
+        check(hasPaletteColor(read->value().values[std::size_t(n)]), "a cell that is no colour");
+    return 0;
+}

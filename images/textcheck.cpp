@@ -1,0 +1,226 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
+// The checks of the image formats whose pixels can be text: PBM, PGM and PPM (plain or
+// raw), XBM and XPM. Qt's readers of these fill in what a file lacks, so each check
+// counts the pixels a file holds against those its header promises.
+
+#include "imagecheck.h"
+
+#include <bitset>
+#include <cctype>
+#include <memory>
+#include <vector>
+
+namespace dotdata::images::detail {
+
+Check checkPnm(Bytes b, int &side);
+Check checkXbm(Bytes b, int &side);
+Check checkXpm(Bytes b, int &side);
+
+namespace {
+
+constexpr long long kHuge = 1 << 30;
+
+/// The next decimal number, after blanks and, in a PNM header, # comments; kHuge for one
+/// beyond it. Fails as cut short at the end of the bytes, else as damaged.
+Result<long long> number(Bytes b, std::size_t &at, bool comments = false)
+{
+    while (at < b.size() && (isBlank(b[at]) || (comments && b[at] == '#'))) {
+        if (b[at] == '#')
+            at = std::min(b.find_first_of("\r\n", at), b.size());
+        else
+            ++at;
+    }
+    const std::size_t start = at;
+    long long n = 0;
+    for (; at < b.size() && std::isdigit(std::uint8_t(b[at])); ++at)
+        n = std::min(n * 10 + (b[at] - '0'), kHuge);
+    if (at == start)
+        return at == b.size() ? cutShort() : damaged();
+    return n;
+}
+
+/// Skips blanks and C comments.
+void skipBlanks(Bytes b, std::size_t &at)
+{
+    for (;;) {
+        while (at < b.size() && isBlank(b[at]))
+            ++at;
+        if (b.substr(at, 2) != "/*")
+            return;
+        at = std::min(b.find("*/", at + 2), b.size() - 2) + 2;
+    }
+}
+
+/// After the closing brace of a C array at `at`: the semicolon, then nothing but blanks.
+Check arrayEnd(Bytes b, std::size_t at)
+{
+    skipBlanks(b, ++at);
+    if (at == b.size())
+        return cutShort();
+    if (b[at] != ';')
+        return damaged();
+    skipBlanks(b, ++at);
+    return at == b.size() ? Check() : damaged();
+}
+
+} // namespace
+
+Check checkPnm(Bytes b, int &side)
+{
+    const int kind = b[1] - '0';
+    const bool plain = kind <= 3, bits = kind == 1 || kind == 4;
+    std::size_t at = 2;
+    const Result<long long> width = number(b, at, true);
+    if (!width)
+        return width.error();
+    const Result<long long> height = number(b, at, true);
+    if (!height)
+        return height.error();
+    if (Check wrong = checkSide(width.value(), height.value(), side))
+        return wrong;
+    long long maximum = 1;
+    if (!bits) {
+        const Result<long long> read = number(b, at, true);
+        if (!read)
+            return read.error();
+        maximum = read.value();
+        if (maximum < 1 || maximum > 65535)
+            return damaged();
+    }
+    const auto n = std::size_t(side);
+    const std::size_t samples = n * n * (kind == 3 || kind == 6 ? 3 : 1);
+    if (!plain) { // one blank, then the samples' bytes exactly
+        if (at == b.size())
+            return cutShort();
+        if (!isBlank(b[at++]))
+            return damaged();
+        const std::size_t bytes = bits ? (n + 7) / 8 * n : samples * (maximum > 255 ? 2 : 1);
+        return b.size() - at < bytes ? cutShort() : b.size() - at > bytes ? damaged() : Check();
+    }
+    for (std::size_t count = 0; count < samples; ++count) {
+        // In plain PBM each digit is a pixel, with blanks between or not.
+        while (bits && at < b.size() && isBlank(b[at]))
+            ++at;
+        const Result<long long> sample = number(bits ? b.substr(0, at + 1) : b, at);
+        if (!sample)
+            return sample.error();
+        if (sample.value() > maximum)
+            return damaged();
+    }
+    while (at < b.size() && isBlank(b[at]))
+        ++at;
+    return at == b.size() ? Check() : damaged();
+}
+
+Check checkXbm(Bytes b, int &side)
+{
+    long long width = -1, height = -1;
+    std::size_t at = 0;
+    while (b.substr(at).starts_with("#define")) {
+        at += 7;
+        while (at < b.size() && (b[at] == ' ' || b[at] == '\t'))
+            ++at;
+        const std::size_t nameEnd = std::min(b.find_first_of(" \t\r\n", at), b.size());
+        const Bytes name = b.substr(at, nameEnd - at);
+        at = nameEnd;
+        const Result<long long> value = number(b, at);
+        if (!value)
+            return value.error();
+        if (name.ends_with("_width"))
+            width = value.value();
+        else if (name.ends_with("_height"))
+            height = value.value();
+        skipBlanks(b, at);
+    }
+    if (width < 0 || height < 0)
+        return damaged();
+    if (Check wrong = checkSide(width, height, side))
+        return wrong;
+    at = b.find('{', at);
+    if (at == Bytes::npos)
+        return cutShort();
+    std::size_t count = 0;
+    for (++at;; ++count) {
+        skipBlanks(b, at);
+        if (at == b.size())
+            return cutShort();
+        if (b[at] == '}')
+            break;
+        if (b.substr(at, 2) != "0x" && b.substr(at, 2) != "0X")
+            return has(b, at, 2) ? damaged() : cutShort();
+        const std::size_t digits = at + 2;
+        for (at = digits; at < b.size() && std::isxdigit(std::uint8_t(b[at])); ++at) { }
+        if (at == b.size())
+            return cutShort();
+        if (at - digits != 1 && at - digits != 2)
+            return at - digits == 4 ? unsupported() : damaged(); // X10's 16-bit values
+        skipBlanks(b, at);
+        if (at < b.size() && b[at] == ',')
+            ++at;
+    }
+    const auto n = std::size_t(side);
+    return count != (n + 7) / 8 * n ? damaged() : arrayEnd(b, at);
+}
+
+Check checkXpm(Bytes b, int &side)
+{
+    std::size_t at = b.find('{');
+    if (at == Bytes::npos)
+        return cutShort();
+    std::vector<Bytes> strings;
+    for (++at;;) {
+        skipBlanks(b, at);
+        if (at == b.size())
+            return cutShort();
+        if (b[at] == '}')
+            break;
+        const std::size_t end = b.find('"', at + 1);
+        if (b[at] != '"' || strings.size() > 1 + 65536 + 2048)
+            return damaged();
+        if (end == Bytes::npos)
+            return cutShort();
+        strings.push_back(b.substr(at + 1, end - at - 1));
+        at = end + 1;
+        skipBlanks(b, at);
+        if (at < b.size() && b[at] == ',')
+            ++at;
+    }
+    if (strings.empty())
+        return damaged();
+    std::size_t in = 0;
+    long long values[4]; // width, height, colours, characters a pixel
+    for (long long &value : values) {
+        const Result<long long> read = number(strings[0], in);
+        if (!read)
+            return damaged();
+        value = read.value();
+    }
+    if (Check wrong = checkSide(values[0], values[1], side))
+        return wrong;
+    const auto n = std::size_t(side), colors = std::size_t(values[2]), key = std::size_t(values[3]);
+    if (key < 1 || key > 2)
+        return unsupported();
+    if (colors < 1 || colors > (key == 1 ? 256u : 65536u) || strings.size() != 1 + colors + n)
+        return damaged();
+    // Qt makes a pixel whose key has no colour colour 0, so every key must have one.
+    const auto code = [&](Bytes s) { return u8(s, 0) | (key == 2 ? u8(s, 1) << 8 : 0); };
+    const auto defined = std::make_unique<std::bitset<65536>>();
+    for (std::size_t i = 1; i <= colors; ++i) {
+        if (strings[i].size() < key + 2)
+            return damaged();
+        defined->set(code(strings[i]));
+    }
+    for (std::size_t row = 1 + colors; row < strings.size(); ++row) {
+        if (strings[row].size() != n * key)
+            return damaged();
+        for (std::size_t x = 0; x < n * key; x += key) {
+            if (!defined->test(code(strings[row].substr(x))))
+                return damaged();
+        }
+    }
+    return arrayEnd(b, at);
+}
+
+} // namespace dotdata::images::detail

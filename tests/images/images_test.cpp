@@ -1,0 +1,222 @@
+// Copyright (C) 2026 dotdata developers
+// SPDX-License-Identifier: MIT
+
+// Images read right or refused, and exports that read back exactly: files that Qt
+// writes, cut or damaged, and a few that lie in their headers, made here byte by byte.
+
+#include "pictureio.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QImageWriter>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+namespace dotdata::images {
+namespace {
+
+using K = ErrorKind;
+
+// The palette as images show it, colour 7 as white.
+const QRgb kColours[] = {
+    0xFF000000, 0xFF0000FF, 0xFFFF0000, 0xFFC04000, 0xFF008000, 0xFF00FFFF, 0xFFFFFF00, 0xFFFFFFFF};
+
+Picture::Table allColours()
+{
+    Picture::Table table {};
+    for (int n = 0; n < kCells; ++n)
+        table[std::size_t(n)] = std::int16_t((n * 5 + n / 32) % 8);
+    return table;
+}
+
+QByteArray written(const QImage &image, const char *format, int quality = -1)
+{
+    QBuffer buffer;
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(quality);
+    EXPECT_TRUE(writer.write(image)) << format;
+    return buffer.data();
+}
+
+QByteArray le32(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
+}
+
+QByteArray be32(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToBigEndian(value, bytes.data());
+    return bytes;
+}
+
+QByteArray chunk(const char *type, const QByteArray &data)
+{
+    const QByteArray body = type + data;
+    return be32(quint32(data.size())) + body
+        + be32(quint32(crc32(0, reinterpret_cast<const Bytef *>(body.data()), uInt(body.size()))));
+}
+
+/// A black 32 x 32 grey PNG whose compressed data holds `surplus` bytes more than it needs.
+QByteArray surplusPng(int surplus)
+{
+    return "\x89PNG\r\n\x1A\n" + chunk("IHDR", be32(32) + be32(32) + QByteArray("\x08\0\0\0\0", 5))
+        + chunk("IDAT", qCompress(QByteArray(32 * 33 + surplus, '\0')).mid(4)) + chunk("IEND", {});
+}
+
+/// A GIF of the table. Its LZW codes are all 4 bits wide: a clear code before every two
+/// pixels keeps the code table from growing.
+QByteArray gif(const Picture::Table &table)
+{
+    QByteArray bytes("GIF89a\x20\0\x20\0\x82\0\0", 13);
+    for (const QRgb c : kColours)
+        bytes += QByteArray(1, char(qRed(c))) + char(qGreen(c)) + char(qBlue(c));
+    bytes += QByteArray(",\0\0\0\0\x20\0\x20\0\0\x03", 11);
+    std::vector<int> codes;
+    for (std::size_t n = 0; n < std::size_t(kCells); n += 2)
+        codes.insert(codes.end(), {8, table[n], table[n + 1]});
+    codes.push_back(9);
+    QByteArray data;
+    for (std::size_t i = 0; i < codes.size(); i += 2)
+        data += char(codes[i] | (i + 1 < codes.size() ? codes[i + 1] << 4 : 0));
+    for (qsizetype i = 0; i < data.size(); i += 255)
+        bytes += char(std::min<qsizetype>(255, data.size() - i)) + data.mid(i, 255);
+    return bytes + QByteArray("\0;", 2);
+}
+
+TEST(Images, ReadRightOrRefused)
+{
+    const Picture::Table table = allColours(), black {};
+    const QImage picture = pictureImage(table, 1);
+    const QByteArray png = written(picture, "png"), bmp = written(pictureImage(table, 3), "bmp"),
+                     ppm = written(picture, "ppm"), xpm = written(picture, "xpm"),
+                     ico = written(picture, "ico"), gifFile = gif(table),
+                     jpeg = written(picture, "jpeg", 100);
+    QByteArray damaged = png, scrambled = jpeg;
+    damaged[png.indexOf("IDAT") + 10] = char(damaged[png.indexOf("IDAT") + 10] ^ 1);
+    for (qsizetype i = jpeg.indexOf("\xFF\xDA") + 40; i < jpeg.size() - 200; i += 7)
+        scrambled[i] = jpeg.mid(i - 1, 2).contains('\xFF') || uchar(jpeg[i]) == 0xAA
+            ? jpeg[i]
+            : char(jpeg[i] ^ 0x55);
+    // An icon whose directory says 32 x 32, holding a 64 x 64 PNG.
+    const QByteArray png64 = written(pictureImage(table, 2), "png");
+    const QByteArray lyingIco = QByteArray("\0\0\1\0\1\0\x20\x20\0\0\1\0\x20\0", 14)
+        + le32(quint32(png64.size())) + le32(22) + png64;
+    // A bitmap stored top-down, as a negative height says.
+    const QByteArray topDown = written(picture.mirrored(), "bmp")
+                                   .replace(22, 4, le32(quint32(-32)));
+    QImage deep(2048, 2048, QImage::Format_RGBA64);
+    deep.fill(Qt::red);
+    // clang-format off
+    const struct { QByteArray bytes; std::optional<K> kind; const char *name; const Picture::Table *cells = nullptr; } cases[] = {
+        {png, {}, "", &table}, {bmp, {}, "", &table}, {ppm, {}, "", &table}, {xpm, {}, "", &table},
+        {ico, {}, "", &table}, {gifFile, {}, "", &table}, {topDown, {}, "", &table}, {surplusPng(0), {}, "", &black}, {jpeg, {}, "", nullptr},
+        {png.left(png.size() / 2), K::ImageCutShort, "PNG"}, {png.chopped(1), K::ImageCutShort, "PNG"},
+        {bmp.left(bmp.size() / 2), K::ImageCutShort, "BMP"}, {gifFile.left(500), K::ImageCutShort, "GIF"},
+        {gifFile.chopped(1), K::ImageCutShort, "GIF"}, {jpeg.chopped(2), K::ImageCutShort, "JPEG"},
+        {ppm.chopped(1), K::ImageCutShort, "PPM"}, {xpm.left(200), K::ImageCutShort, "XPM"},
+        {ico.left(ico.size() / 2), K::ImageCutShort, "ICO"}, {"GIF89a", K::ImageCutShort, "GIF"},
+        {written(picture, "xbm").left(300), K::ImageCutShort, "XBM"},
+        {damaged, K::ImageDamaged, "PNG"}, {surplusPng(1), K::ImageDamaged, "PNG"},
+        {lyingIco, K::ImageDamaged, "ICO"}, {scrambled, K::ImageDamaged, "JPEG"},
+        {ppm + '\n', K::ImageDamaged, "PPM"}, {QByteArray(xpm).replace("\"a", "\"b"), K::ImageDamaged, "XPM"},
+        {"#define x_width 32\n#define x_height 32\nstatic char x_bits[] = { 0x00 };\n", K::ImageDamaged, "XBM"},
+        {written(deep, "png"), K::ImageUnsupported, "PNG"},
+        {"P6\n20000 20000\n255\nxyz", K::ImageSize, ""}, {"P1 64 32\n", K::ImageSize, ""},
+    };
+    // clang-format on
+    for (const auto &[bytes, kind, name, cells] : cases) {
+        const std::optional<Result<PictureRecords>> read = decodeImage(
+            std::string_view(bytes.data(), std::size_t(bytes.size())));
+        ASSERT_TRUE(read) << bytes.left(12).toHex().data();
+        if (kind) {
+            ASSERT_FALSE(*read) << name << " " << bytes.size();
+            EXPECT_EQ(read->error().kind, *kind) << name << " " << bytes.size();
+            EXPECT_EQ(read->error().text, name);
+        } else {
+            ASSERT_TRUE(*read) << int(read->error().kind) << " " << bytes.left(12).toHex().data();
+            EXPECT_EQ(read->value().count, kCells);
+            EXPECT_TRUE(!cells
+                || std::equal(
+                    cells->begin(), cells->begin() + kCells, read->value().values.begin()))
+                << bytes.left(12).toHex().data();
+        }
+    }
+    const Error huge = decodeImage("P6\n20000 20000\n255\nxyz")->error();
+    EXPECT_TRUE(huge.column == 20000 && huge.line == 20000);
+    for (const char *text : {" 0 \r\n", "10 DATA 0\n", "P7\n", "GIF88a", ""})
+        EXPECT_FALSE(decodeImage(text)) << text;
+}
+
+TEST(Images, NearestColoursAndBlocks)
+{
+    // The nearest palette colour, 7 counting as white; a tie takes the lower index and a
+    // mostly transparent pixel is colour 0.
+    const std::pair<QRgb, int> pixels[] = {{qRgb(200, 60, 10), 3}, {qRgb(0, 0, 130), 1},
+        {qRgb(0, 64, 0), 0}, {qRgb(230, 230, 200), 7}, {qRgba(255, 0, 0, 100), 0},
+        {qRgba(255, 0, 0, 200), 2}};
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::black);
+    for (int k = 0; k < 8; ++k)
+        image.setPixel(k, 1, kColours[k]);
+    for (int x = 0; x < int(std::size(pixels)); ++x)
+        image.setPixel(x, 0, pixels[x].first);
+    const PictureRecords mapped = imageRecords(image).value();
+    for (int x = 0; x < int(std::size(pixels)); ++x)
+        EXPECT_EQ(mapped.values[x], pixels[x].second) << x;
+    for (int k = 0; k < 8; ++k)
+        EXPECT_EQ(mapped.values[32 + k], k);
+
+    // A scaled image is read at its scale, unless a block is not one colour.
+    const Picture::Table table = allColours();
+    QImage scaled = pictureImage(table, 2).convertToFormat(QImage::Format_Indexed8);
+    EXPECT_TRUE(std::ranges::equal(imageRecords(scaled).value().values, table));
+    scaled = scaled.convertToFormat(QImage::Format_RGB32);
+    scaled.setPixel(2 * 5 + 1, 2 * 7, qRgb(255, 255, 255)); // column 5, row 7 holds 4
+    const Error block = imageRecords(scaled).error();
+    EXPECT_TRUE(
+        block.kind == K::ImageBlock && block.column == 5 && block.line == 7 && block.value == 2);
+    const Error size = imageRecords(scaled.copy(0, 0, 64, 63)).error();
+    EXPECT_TRUE(size.kind == K::ImageSize && size.column == 64 && size.line == 63);
+}
+
+TEST(Images, ExportsReadBackExactlyOrAreRefused)
+{
+    const Picture::Table table = allColours();
+    // suffix, scale; -1 when written, else the largest scale written (0: none), or -2
+    // for no image suffix
+    const std::tuple<const char *, int, int> cases[] = {{"png", 1, -1}, {"bmp", 3, -1},
+        {"ppm", 64, -1}, {"xpm", 2, -1}, {"ico", 8, -1}, {"ico", 9, 8}, {"jpg", 1, 0},
+        {"pgm", 1, 0}, {"xbm", 1, 0}, {"webp", 1, 0}, {"svg", 1, 0}, {"foo", 1, -2},
+        {"dat", 1, -2}};
+    for (const auto &[suffix, scale, largest] : cases) {
+        const std::optional<Result<QByteArray>> image = encodeImage(table, scale, suffix);
+        ASSERT_EQ(image.has_value(), largest != -2) << suffix;
+        if (largest >= 0) {
+            ASSERT_FALSE(*image) << suffix;
+            EXPECT_TRUE(image->error().kind == K::CannotWriteImage && image->error().text == suffix
+                && image->error().value == largest)
+                << suffix;
+        } else if (image) {
+            const QByteArray &bytes = image->value();
+            EXPECT_EQ(QImage::fromData(bytes).width(), 32 * scale) << suffix;
+            const auto back = decodeImage(
+                std::string_view(bytes.data(), std::size_t(bytes.size())));
+            EXPECT_TRUE(std::ranges::equal(back->value().values, table)) << suffix;
+        }
+    }
+}
+
+} // namespace
+} // namespace dotdata::images
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv); // finds Qt's image format plugins
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
