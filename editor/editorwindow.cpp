@@ -179,11 +179,11 @@ void EditorWindow::load()
         loadFile(QFile::encodeName(*chosen).toStdString());
 }
 
-void EditorWindow::loadFile(const std::filesystem::path &path)
+void EditorWindow::loadFile(const std::filesystem::path &path, int sprite)
 {
     // The whole file is read and checked before the table changes, so a bad file
     // leaves the picture as it was.
-    const Result<PictureRecords> records = images::readPicture(path);
+    const Result<PictureRecords> records = images::readPicture(path, sprite);
     if (!records) {
         m_dialogs.showError(this, text(texts::kLoad),
             text(texts::kCannotLoad).arg(shownPath(path), reasonText(records.error())));

@@ -37,10 +37,10 @@ public:
 
     const Picture &picture() const { return m_picture; }
 
-    /// Loads a picture file, DATA text or image as the load command does (an image may
-    /// be scaled by a whole factor, told by its size); a failure is shown and changes
-    /// nothing.
-    void loadFile(const std::filesystem::path &path);
+    /// Loads a picture file, DATA text (picture `sprite` of several, from 1) or image as
+    /// the load command does (an image may be scaled by a whole factor, told by its size);
+    /// a failure is shown and changes nothing.
+    void loadFile(const std::filesystem::path &path, int sprite = 0);
 
 private:
     /// Names and places a new control.

@@ -16,6 +16,8 @@
 #include <climits>
 #include <cstring>
 
+#include <unistd.h>
+
 namespace dotdata::images {
 
 namespace {
@@ -201,14 +203,15 @@ std::optional<Result<QByteArray>> encodeImage(
     return bytes;
 }
 
-Result<PictureRecords> readPicture(const std::filesystem::path &path)
+Result<PictureRecords> readPicture(const std::filesystem::path &path, int sprite)
 {
-    const Result<std::string> bytes = readInputFile(path);
+    const Result<std::string> bytes = path == "-" ? readStream(STDIN_FILENO, path)
+                                                  : readInputFile(path);
     if (!bytes)
         return bytes.error();
     std::optional<Result<PictureRecords>> records = decodeImage(bytes.value());
     if (!records)
-        records = readTextInput(bytes.value());
+        records = readTextInput(bytes.value(), sprite);
     if (*records) {
         if (Status colors = checkColors(records->value()); !colors)
             *records = colors.error();

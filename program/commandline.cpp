@@ -17,6 +17,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
+#include <optional>
 #include <string_view>
 
 using namespace Qt::StringLiterals;
@@ -74,24 +76,31 @@ CommandLine::CommandLine()
           ".ppm, .xpm or .ico, the DATA statements for .bas or .txt, a picture file for .dat, "
           ".log or no suffix."_s,
           u"OUT"_s),
-      m_start(u"start"_s, u"The first line number, default 5000; each line adds 10."_s, u"N"_s),
+      m_start(u"start"_s, u"The first line number, default 5000."_s, u"N"_s),
+      m_step(u"step"_s, u"The step between line numbers, a whole number, default 10."_s, u"N"_s),
+      m_quote(u"quote"_s, u"Write each row's digits in double quotes."_s),
       m_crlf(u"crlf"_s, u"End DATA lines with CR LF rather than LF."_s),
       m_scale(u"scale"_s,
           u"K × K pixels a dot in an exported image, 1 to 64, default 1 (8 at most for .ico). "
           "An image read may be 32K × 32K for any K with each K × K block one colour."_s,
           u"K"_s),
+      m_sprite(u"sprite"_s,
+          u"Take picture N of DATA text that holds several (runs of 32 DATA lines), from 1."_s,
+          u"N"_s),
       m_help(m_parser.addHelpOption()), m_version(m_parser.addVersionOption())
 {
     m_parser.setApplicationDescription(
         u"Paint 32 × 32 dot pictures and turn them into BASIC DATA statements.\n"
         "\n"
-        "  dotdata [FILE] [--scale K]                    open the editor, with FILE loaded\n"
-        "  dotdata --data FILE [--start N] [--crlf] [--scale K]\n"
-        "  dotdata --export OUT FILE [--start N] [--crlf] [--scale K]\n"
+        "  dotdata [FILE] [--sprite N]                  open the editor, with FILE loaded\n"
+        "  dotdata --data FILE [--start N] [--step N] [--quote] [--crlf] [--sprite N]\n"
+        "  dotdata --export OUT FILE [--start N] [--step N] [--quote] [--crlf]\n"
+        "          [--scale K] [--sprite N]\n"
+        "A FILE of - is the standard input.\n"
         "\n"
         "Exit status: 0 on success, 1 on a failure (one line on the standard error),\n"
         "2 on a usage error."_s);
-    m_parser.addOptions({m_data, m_export, m_start, m_crlf, m_scale});
+    m_parser.addOptions({m_data, m_export, m_start, m_step, m_quote, m_crlf, m_scale, m_sprite});
     m_parser.addPositionalArgument(u"FILE"_s,
         u"A picture file, DATA text or an image (PNG, BMP, GIF, JPEG, PBM, PGM, PPM, XBM, "
         "XPM, ICO), told apart by its content."_s,
@@ -119,24 +128,44 @@ std::variant<Command, QString> CommandLine::parse(const QStringList &arguments)
         command.output = encodeArgument(m_parser.value(m_export));
         if (command.file.empty())
             return (data ? u"--data"_s : u"--export"_s) + u" needs a FILE"_s;
-    } else if (m_parser.isSet(m_start) || m_parser.isSet(m_crlf)) {
-        return u"--start and --crlf go with --data or --export"_s;
+    } else {
+        for (const QCommandLineOption *text : {&m_start, &m_step, &m_quote, &m_crlf}) {
+            if (m_parser.isSet(*text))
+                return u"--%1 goes with --data or --export"_s.arg(text->names().first());
+        }
     }
+    // Full-width digits, as a Japanese input method types them, are digits, as in the
+    // window's start number field.
+    constexpr long long kAny = std::numeric_limits<long long>::max();
+    const auto wholeNumber = [&](const QCommandLineOption &option, long long &number,
+                                 long long most) -> std::optional<QString> {
+        if (!m_parser.isSet(option))
+            return std::nullopt;
+        const QString text = m_parser.value(option);
+        bool ok = false;
+        number = text.normalized(QString::NormalizationForm_KC).toLongLong(&ok);
+        if (ok && number >= 1 && number <= most)
+            return std::nullopt;
+        const QString range = most == kAny ? u"of at least 1"_s : u"from 1 to %1"_s.arg(most);
+        return u"--%1 takes a whole number %2, not \"%3\""_s.arg(
+            option.names().first(), range, text);
+    };
+    long long step = command.style.step, scale = 1, sprite = 0;
+    if (auto error = wholeNumber(m_step, step, kAny))
+        return *error;
+    if (auto error = wholeNumber(m_scale, scale, 64))
+        return *error;
+    if (auto error = wholeNumber(m_sprite, sprite, kAny))
+        return *error;
+    command.style = {step, m_parser.isSet(m_quote)};
+    command.scale = int(scale);
+    command.sprite = int(std::min<long long>(sprite, std::numeric_limits<int>::max()));
     if (m_parser.isSet(m_start)) {
-        // Full-width digits, as a Japanese input method types them, are digits, as in the
-        // window's start number field.
         command.start =
             m_parser.value(m_start).normalized(QString::NormalizationForm_KC).toStdString();
-        if (const Result<RowLines> lines = makeRowLines({}, command.start); !lines)
-            return u"--start: "_s + QString::fromStdString(describe(lines.error()));
     }
-    if (m_parser.isSet(m_scale)) {
-        bool number = false;
-        command.scale = m_parser.value(m_scale).toInt(&number);
-        if (!number || command.scale < 1 || command.scale > 64)
-            return u"--scale takes a whole number from 1 to 64, not \"%1\""_s.arg(
-                m_parser.value(m_scale));
-    }
+    if (const Result<RowLines> lines = makeRowLines({}, command.start, command.style); !lines)
+        return u"--start: "_s + QString::fromStdString(describe(lines.error()));
     command.crlf = m_parser.isSet(m_crlf);
     return command;
 }
@@ -248,13 +277,13 @@ int runCommand(const Command &command, const QString &helpText)
             ? 0
             : fail(std::string("cannot write to the standard output: ") + std::strerror(errno));
     }
-    const Result<PictureRecords> records = images::readPicture(command.file);
+    const Result<PictureRecords> records = images::readPicture(command.file, command.sprite);
     if (!records)
         return fail(describe(records.error()));
     Picture picture;
     records.value().applyTo(picture);
     // The start number was checked with the arguments.
-    const RowLines lines = makeRowLines(picture.table(), command.start).value();
+    const RowLines lines = makeRowLines(picture.table(), command.start, command.style).value();
 
     if (command.mode == Command::Mode::Data) {
         if (!writeOut(dataText(lines, command.crlf)))

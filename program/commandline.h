@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "dotdata/datatext.h"
 #include "dotdata/error.h"
 
 #include <QCommandLineOption>
@@ -24,7 +25,10 @@ struct Command
     /// FILE and OUT as the file system takes them: the bytes they were given as.
     std::filesystem::path file, output;
     std::string start = "5000";
+    DataStyle style;
     int scale = 1;
+    /// Which picture of DATA text holding several, from 1; 0 for the only one.
+    int sprite = 0;
     bool crlf = false;
 };
 
@@ -46,7 +50,8 @@ public:
 
 private:
     QCommandLineParser m_parser;
-    QCommandLineOption m_data, m_export, m_start, m_crlf, m_scale, m_help, m_version;
+    QCommandLineOption m_data, m_export, m_start, m_step, m_quote, m_crlf, m_scale, m_sprite,
+        m_help, m_version;
 };
 
 /// Why something failed, as one line in English naming the file.

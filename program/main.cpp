@@ -98,7 +98,7 @@ int runEditor(int &argc, char **argv)
     dotdata::editor::ScreenFit shown(window);
     shown.show();
     if (!command.file.empty())
-        window.loadFile(command.file);
+        window.loadFile(command.file, command.sprite);
     return QApplication::exec();
 }
 

@@ -57,6 +57,21 @@ sed 's/$/: REM row/' data.txt >remarks.bas
 for listing in quoted.bas remarks.bas; do
     ok --data "$listing" --start 100 | cmp - data.txt || fail "$listing reads wrong"
 done
+# For other BASICs: quoted digits, line numbers a step apart, numbers past the common
+# limits written all the same; the standard input as FILE.
+ok --data pic.dat --quote --step 1 --start 0 >quoted.txt
+[ "$(sed -n 32p quoted.txt)" = " 31 DATA \"$(sed -n 32p data.txt | cut -d ' ' -f 4)\"" ] ||
+    fail "--quote --step: $(sed -n 32p quoted.txt)"
+[ "$(ok --data pic.dat --start 65000 | tail -n 1 | cut -c 1-12)" = " 65310 DATA " ] || fail "65000"
+ok --data - --start 100 <pic.png | cmp - data.txt || fail "the standard input"
+# A listing with several pictures gives the one asked for, and only then.
+for n in $(seq 0 1023); do printf ' %d \r\n' $((n % 8)); done >other.dat
+{ ok --data pic.dat; ok --data other.dat --start 6000; } >game.bas
+ok --export second.dat game.bas --sprite 2 && cmp second.dat other.dat || fail "--sprite 2"
+expect 1 '^dotdata: game.bas: 2 pictures, from lines 5000, 6000; choose one with --sprite$' --data game.bas
+expect 1 '^dotdata: game.bas: no picture 3: the DATA holds 2, from lines 5000, 6000$' --data game.bas --sprite 3
+head -n 40 game.bas >odd.bas
+expect 1 '^dotdata: odd.bas: 40 DATA lines, not 32 for each picture$' --data odd.bas
 # File names that are no valid UTF-8 stay the names they were given as, FILE and OUT alike,
 # however alike they would look as text.
 cp pic.dat $'x\xff.dat' && printf ' 1 \r\n' >$'x\xfe.dat'
@@ -89,13 +104,21 @@ expect 1 '^dotdata: out.ico: a .ico image holds the picture exactly only up to -
 expect 1 '^dotdata: out.foo: dotdata writes no .foo files: it writes an image as .png .bmp .ppm .xpm .ico, DATA text as .bas .txt, a picture file as .dat .log or with no suffix$' --export out.foo pic.dat
 mkdir folder.dat && expect 1 'cannot replace folder.dat: Is a directory' --export folder.dat pic.dat
 stdout=/dev/full expect 1 'standard output: No space left' --data pic.dat
+stdout=/dev/null expect 1 '^dotdata: cannot replace /dev/stdout: not a regular file; an output must be one$' --export /dev/stdout pic.dat
 [ "$(cat out.png)" = kept ] && [ -z "$(ls out.* | grep -v out.png)" ] || fail "a failed export changed its output"
 # Usage errors: status 2 and the usage.
 # The editor's own options reach Qt before the usage is checked, as in any Qt program.
 expect 2 "Unknown option 'bogus'" -platform offscreen --bogus
 expect 2 '--data needs a FILE' --data --scale 2
 expect 2 '^dotdata: --start: .*"x" is not a decimal number' --data pic.dat --start x
-expect 2 'go with --data or --export' -platform offscreen pic.dat --crlf
+for option in --crlf --quote "--step 5" "--start 1"; do
+    # shellcheck disable=SC2086
+    expect 2 "${option%% *} goes with --data or --export" -platform offscreen pic.dat $option
+done
+for bad in 0 -5 1.5 x ""; do
+    expect 2 "^dotdata: --step takes a whole number of at least 1, not \"$bad\"" --data pic.dat --step "$bad"
+    expect 2 "^dotdata: --sprite takes a whole number of at least 1, not \"$bad\"" --data pic.dat --sprite "$bad"
+done
 [ ! -e x.png ] || fail "a usage error wrote a file"
 
 # A save past a file size limit fails with a message rather than killing the program.

@@ -83,11 +83,13 @@ click 28 20
 "$probe" expect "$window" "$limit" 28,20=ff0000 36,804=ff0000 || fail "a click did not paint cell 0"
 closes
 
-# A picture given on the command line is shown: an image 3 pixels a dot, cell 0 in colour
-# 2 and cell 1 in colour 4, under a name that is no valid UTF-8; Qt takes its own options.
+# A picture given on the command line is shown: the second of two in a listing, whose
+# cell 0 has colour 2 and cell 1 colour 4, under a name that is no valid UTF-8; Qt takes
+# its own options.
 { printf ' 2 \r\n 4 \r\n'; for n in $(seq 2 1023); do printf ' 0 \r\n'; done; } >"$work/pic.dat"
-"$dotdata" --export "$work/pic.bmp" "$work/pic.dat" --scale 3 && mv "$work/pic.bmp" "$work/pic"$'\xff.bmp'
-start 1920x1200 1 -nograb "$work/pic"$'\xff.bmp' --scale 3
+for n in $(seq 0 1023); do printf ' 0 \r\n'; done >"$work/black.dat"
+{ "$dotdata" --data "$work/black.dat" --start 100; "$dotdata" --data "$work/pic.dat"; } >"$work/game"$'\xff.bas'
+start 1920x1200 1 -nograb "$work/game"$'\xff.bas' --sprite 2
 "$probe" expect "$window" "$limit" 28,20=ff0000 52,20=008000 76,20=000000 ||
     fail "the picture given on the command line is not shown"
 closes

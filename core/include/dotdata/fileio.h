@@ -22,6 +22,10 @@ inline constexpr std::int64_t kMaxInputBytes = 16 * 1024 * 1024;
 /// file that grows while read).
 Result<std::string> readInputFile(const std::filesystem::path &path);
 
+/// The bytes of an open descriptor of any kind (a pipe too), to its end and at most
+/// kMaxInputBytes; errors name the input as `name`.
+Result<std::string> readStream(int fd, const std::filesystem::path &name);
+
 /// Writes a file atomically: a temporary file in the same folder is written, synced and
 /// renamed over the target, so on failure the old file is intact. The temporary file has
 /// no name until it is complete (where the file system allows), so a save killed midway
