@@ -208,11 +208,13 @@ private:
         // A literal, a code of the table, or (after a first code) the one being made.
         if (m_previous < 0 ? code >= m_clear : code > m_next)
             return damaged();
-        const std::uint32_t length = code < m_clear ? 1
-            : code == m_next                        ? m_length[std::size_t(m_previous)] + 1
-                                                    : m_length[code];
+        // A literal stands for one pixel; every later code for the one before it and one
+        // pixel more.
+        const auto lengthOf = [&](std::uint32_t c) { return c < m_clear ? 1u : m_length[c]; };
+        const std::uint32_t length = code == m_next ? lengthOf(std::uint32_t(m_previous)) + 1
+                                                    : lengthOf(code);
         if (m_previous >= 0 && m_next < 4096) {
-            m_length[m_next] = m_length[std::size_t(m_previous)] + 1;
+            m_length[m_next] = std::uint16_t(lengthOf(std::uint32_t(m_previous)) + 1);
             if (++m_next == 1u << m_width && m_width < 12)
                 ++m_width;
         }
