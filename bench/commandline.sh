@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Copyright (C) 2026 dotdata developers
 # SPDX-License-Identifier: MIT
-# The command line's speed against the floor of starting a Qt program, side by side:
-# dotdata --data against a QtCore program that prints a line, dotdata --export x.png
-# against a QtGui program that saves a 32 x 32 PNG; then which files each path opens
+# The command line's speed against the floor of a Qt Widgets program built as dotdata is
+# (bare_window), side by side: dotdata --data against bare_window --print, which prints a
+# line, dotdata --export x.png against bare_window --png, which saves a 32 x 32 PNG with
+# QImage; then which files each path opens
 # (no platform, style or font plugin, no font configuration), and 1000 picture files
 # converted to PNG by a shell loop. The outputs go to the folder named by TMPDIR.
 # usage: bench/commandline.sh [BUILD_DIR [RUNS]]   (defaults: build 200)
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd) runs=${2:-200}
-dotdata=$build/program/dotdata floors=$build/bench
+dotdata=$build/program/dotdata bare=$build/bench/bare_window
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -18,8 +19,8 @@ for n in $(seq 0 1023); do printf ' %d \r\n' $(((n * 5 + n / 32) % 8)); done >pi
 echo "outputs on $(stat -f -c %T .) ($work)"
 
 hyperfine -N --warmup 10 --runs "$runs" --export-json times.json \
-    "$floors/qtcore_floor" "$dotdata --data pic.dat" \
-    "$floors/qimage_floor floor.png" "$dotdata --export out.png pic.dat" >/dev/null
+    "$bare --print" "$dotdata --data pic.dat" \
+    "$bare --png floor.png" "$dotdata --export out.png pic.dat" >/dev/null
 # Medians in ms, and each command against the floor before it.
 python3 - <<'PY'
 import json
@@ -35,7 +36,7 @@ for command in "--data pic.dat" "--export out.png pic.dat"; do
     # shellcheck disable=SC2086
     opened=$(strace -f -e trace=openat -o trace "$dotdata" $command >/dev/null &&
         grep -v ENOENT trace | grep -oE '"[^"]+"' | tr -d '"' | sort -u |
-        grep -vE '^/lib/|^/usr/lib/[^/]+/lib[^/]+\.so|^/etc/ld\.so\.cache$|^/sys/devices/system/cpu/|^pic\.dat$|^\.$' ||
+        grep -vE '^(/usr)?/lib/[^/]+/lib[^/]+\.so|^/etc/ld\.so\.cache$|^/sys/devices/system/cpu/|^pic\.dat$|^\.$' ||
         true)
     echo "  dotdata $command:"
     echo "${opened:-none}" | sed 's/^/    /'
