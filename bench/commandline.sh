@@ -6,7 +6,8 @@
 #   dotdata --data pic.dat            against  bare_window --print (prints a line)
 #   dotdata --export out.png pic.dat  against  bare_window --png (saves a 32 x 32 PNG)
 # hyperfine runs all five in rounds of rotated order; the medians are over every run.
-# Then the check: neither path opens a window system, style or font file (strace).
+# Then the peak memory (VmHWM) of --data on the largest input (16 MiB) over an empty
+# file, and the check: neither path opens a window system, style or font file (strace).
 # The outputs go to the folder named by TMPDIR (TMPDIR=/dev/shm for tmpfs).
 # usage: bench/commandline.sh [BUILD_DIR [RUNS]]   (defaults: build 200)
 set -euo pipefail
@@ -41,6 +42,10 @@ for i, c in enumerate(sys.argv[1:]):
           f"{m[3] / m[2]:.2f} x the floor, {m[3] / m[4]:.2f} x convert", "")[i]
     print(f"  {c.split('/')[-1]:<40} {m[i]:6.2f}   {vs}")
 PY
+
+head -c 16M /dev/zero | tr '\0' x >junk && : >empty
+peak() { /usr/bin/time -f %M "$dotdata" --data "$1" 2>&1 >/dev/null; }
+echo "dotdata --data VmHWM: empty file $(peak empty) KiB, 16 MiB file $(peak junk) KiB"
 
 for command in "--data pic.dat" "--export out.png pic.dat"; do
     # shellcheck disable=SC2086

@@ -2,11 +2,10 @@
 // SPDX-License-Identifier: MIT
 
 // Benchmarks of the core: making the DATA statement text, saving, loading and reading
-// picture files, reading large junk files, and the reader's peak memory. The files are
-// made on first use in a private folder under the temporary directory (TMPDIR), which is
-// removed when the run ends; the saves go to whatever disk that folder is on.
+// picture files, and reading large junk files. The files are made on first use in a
+// private folder under the temporary directory (TMPDIR), which is removed when the run
+// ends; the saves go to whatever disk that folder is on.
 
-#include "benchsupport.h"
 #include "dotdata/datatext.h"
 #include "dotdata/fileio.h"
 #include "dotdata/input.h"
@@ -15,19 +14,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <stdexcept>
 
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char **environ;
 
 namespace fs = std::filesystem;
 
@@ -82,12 +75,6 @@ const fs::path &pictureFile()
     static const std::string text = dotdata::pictureFileText(kTable);
     static const fs::path path = makeFile(
         "picture.dat", text.size(), [i = 0u]() mutable { return text[i++]; });
-    return path;
-}
-
-const fs::path &emptyFile()
-{
-    static const fs::path path = makeFile("empty.dat", 0, [] { return '\0'; });
     return path;
 }
 
@@ -176,52 +163,10 @@ BENCHMARK_CAPTURE(BM_Read, junk_long_records, junkLongRecords, true, false)
 // Refused at record 1026: the time must stay small and not grow with the file.
 BENCHMARK_CAPTURE(BM_Read, junk_short_records, junkShortRecords, false, false)->UseRealTime();
 
-// The peak resident set (VmHWM) of a fresh process that reads the file, in KiB; -1 when
-// the read fails. This program is started again to do it (see main).
-long readerPeakKiB(const fs::path &path)
-{
-    std::string self = fs::read_symlink("/proc/self/exe"), flag = "--read", file = path;
-    char *argv[] = {self.data(), flag.data(), file.data(), nullptr};
-    pid_t pid = 0;
-    int status = 0;
-    if (::posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, environ) != 0)
-        return -1;
-    // The child stops itself after the read, so that its VmHWM can be read before it ends.
-    long peak = -1;
-    if (::waitpid(pid, &status, WUNTRACED) == pid && WIFSTOPPED(status)) {
-        peak = dotdata::bench::peakResidentKiB(pid);
-        ::kill(pid, SIGCONT);
-        ::waitpid(pid, &status, 0);
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? peak : -1;
-}
-
-// The reader's peak memory: one fresh process reads the 16 MiB of junk, another an empty
-// file. A file is read whole, to tell its form, so the difference is about its size.
-void BM_ReaderPeakMemory(benchmark::State &state)
-{
-    const fs::path &empty = emptyFile(), &junk = junkOneRecord();
-    for (auto _ : state) {
-        const long emptyKiB = readerPeakKiB(empty), junkKiB = readerPeakKiB(junk);
-        if (emptyKiB < 0 || junkKiB < 0) {
-            state.SkipWithError("a read failed");
-            return;
-        }
-        state.counters["empty_KiB"] = static_cast<double>(emptyKiB);
-        state.counters["more_KiB"] = static_cast<double>(junkKiB - emptyKiB);
-    }
-}
-BENCHMARK(BM_ReaderPeakMemory)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--read") == 0) { // started by readerPeakKiB
-        const bool ok = readInput(argv[2]).ok();
-        ::raise(SIGSTOP);
-        return ok ? 0 : 1;
-    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -12,8 +12,6 @@
 // look at the program's windows every millisecond finds it viewable, as a script waiting
 // for the window would. Every drawing is seen: the server reports each rectangle drawn.
 
-#include "benchsupport.h"
-
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xdamage.h>
@@ -23,7 +21,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
+#include <string>
 
 #include <poll.h>
 #include <spawn.h>
@@ -45,6 +45,17 @@ bool isShown(Display *display, Window window, const char *title)
     if (name != nullptr)
         XFree(name);
     return shown;
+}
+
+// VmHWM, the peak resident set of a running process, in KiB; -1 when it cannot be read.
+long peakResidentKiB(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("VmHWM:"))
+            return std::stol(line.substr(6));
+    }
+    return -1;
 }
 
 int fail(pid_t pid, const char *why)
@@ -142,7 +153,7 @@ int main(int argc, char **argv)
         return std::chrono::duration<double, std::milli>(at - spawned).count();
     };
 
-    const long peak = dotdata::bench::peakResidentKiB(pid);
+    const long peak = peakResidentKiB(pid);
     ::kill(pid, SIGTERM);
     ::waitpid(pid, nullptr, 0);
     XCloseDisplay(display);
