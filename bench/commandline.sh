@@ -6,8 +6,8 @@
 #   dotdata --data pic.dat            against  bare_window --print (prints a line)
 #   dotdata --export out.png pic.dat  against  bare_window --png (saves a 32 x 32 PNG)
 # hyperfine runs all five in rounds of rotated order; the medians are over every run.
-# Then the peak memory (VmHWM) of --data on the largest input (16 MiB) over an empty
-# file, and the check: neither path opens a window system, style or font file (strace).
+# Then the time the export's two fsyncs take, under strace, the peak memory (VmHWM) of
+# --data on the largest input (16 MiB) and on an empty file, and the check: neither path opens a window system, style or font file (strace).
 # The outputs go to the folder named by TMPDIR (TMPDIR=/dev/shm for tmpfs).
 # usage: bench/commandline.sh [BUILD_DIR [RUNS]]   (defaults: build 200)
 set -euo pipefail
@@ -32,16 +32,20 @@ done
 python3 - "${commands[@]}" <<'PY'
 import glob, json, statistics, sys
 times = {c: [] for c in sys.argv[1:]}
-for name in glob.glob("round*.json"):
-    for r in json.load(open(name))["results"]:
-        times[r["command"]] += r["times"]
+for r in (r for name in glob.glob("round*.json") for r in json.load(open(name))["results"]):
+    times[r["command"]] += r["times"]
 m = [statistics.median(times[c]) * 1000 for c in sys.argv[1:]]
+vs = ["floor", f"{m[1] / m[0]:.2f} x the floor", "floor",
+      f"{m[3] / m[2]:.2f} x the floor, {m[3] / m[4]:.2f} x convert", ""]
 print(f"median of {len(times[sys.argv[1]])} runs each, in ms:")
-for i, c in enumerate(sys.argv[1:]):
-    vs = ("floor", f"{m[1] / m[0]:.2f} x the floor", "floor",
-          f"{m[3] / m[2]:.2f} x the floor, {m[3] / m[4]:.2f} x convert", "")[i]
-    print(f"  {c.split('/')[-1]:<40} {m[i]:6.2f}   {vs}")
+for c, median, v in zip(sys.argv[1:], m, vs):
+    print(f"  {c.split('/')[-1]:<40} {median:6.2f}   {v}")
 PY
+# What the export does beyond the floor: its fsync of the file and of the folder.
+for i in $(seq 20); do strace -T -e trace=fsync -o "fsync$i" "$dotdata" --export out.png pic.dat; done
+grep -h '^fsync' fsync* | python3 -c 'import re, statistics as s, sys
+t = [float(re.search("<(.+)>", line)[1]) * 1000 for line in sys.stdin]
+print(f"dotdata --export fsyncs (strace -T, median of 20): file {s.median(t[::2]):.2f} ms, folder {s.median(t[1::2]):.2f} ms")'
 
 head -c 16M /dev/zero | tr '\0' x >junk && : >empty
 peak() { /usr/bin/time -f %M "$dotdata" --data "$1" 2>&1 >/dev/null; }
