@@ -4,16 +4,12 @@
 # Start-up of dotdata against two bare Qt windows of its size on one virtual X server:
 # an empty one, and one with a single Japanese-captioned button (it starts Qt's font
 # system, as any window showing text does). Each run goes through startup_probe: spawn
-# to window shown (mapped, or with --poll found viewable by polling), to first drawing,
-# to finished drawing (the last drawing before 300 ms without any), and the peak resident
-# memory (VmHWM) then. One warm-up run of each, then RUNS rounds, each in a rotated
-# order; prints every run, the medians and ratios.
-# usage: bench/startup.sh [BUILD_DIR [RUNS [--poll]]]   (defaults: build 9)
+# to window mapped, to first drawing, to finished drawing (the last drawing before 300 ms
+# without any), and the peak resident memory (VmHWM) then. One warm-up run of each, then
+# RUNS rounds, each in a rotated order; prints every run, the medians and the ratios.
+# usage: bench/startup.sh [BUILD_DIR [RUNS]]   (defaults: build 21)
 set -euo pipefail
-build=${1:-build} runs=${2:-9} poll=${3:-}
-for program in "$build/program/dotdata" "$build/bench/bare_window" "$build/bench/startup_probe"; do
-    [ -x "$program" ] || { echo "startup: $program is missing; build first" >&2; exit 1; }
-done
+build=${1:-build} runs=${2:-21}
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 
@@ -32,7 +28,7 @@ run() { # NAME [FILE]: one run of that program, appended to FILE (default NAME)
     bare) set -- "${2:-$1}" Bare "$build/bench/bare_window" ;;
     text) set -- "${2:-$1}" "Bare text" "$build/bench/bare_window" --text ;;
     esac
-    "$build/bench/startup_probe" $poll "$2" 300 "${@:3}" >>"$work/$1"
+    "$build/bench/startup_probe" "$2" 300 "${@:3}" >>"$work/$1"
 }
 names=(dotdata bare text)
 for name in "${names[@]}"; do run "$name" warm-up; done
@@ -40,17 +36,15 @@ for ((i = 0; i < runs; i++)); do
     for ((k = 0; k < 3; k++)); do run "${names[$(((i + k) % 3))]}"; done
 done
 
+echo "runs: ms to mapped / first drawing / finished drawing, VmHWM KiB"
+paste -d' ' "$work/dotdata" "$work/bare" "$work/text" | awk '{ printf "  dotdata %5.1f / %5.1f / %5.1f %6d" \
+    "   bare %5.1f / %5.1f / %5.1f %6d   bare text %5.1f / %5.1f / %5.1f %6d\n", $1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12 }'
 median() { # NAME COLUMN
     sort -n -k"$2,$2" "$work/$1" | awk -v c="$2" '{ v[NR] = $c }
         END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
-echo "runs${poll:+ $poll}: ms to shown / first drawing / finished drawing, VmHWM KiB"
-paste -d' ' "$work/dotdata" "$work/bare" "$work/text" | awk '{
-    printf "  dotdata %5.1f / %5.1f / %5.1f %6d   bare %5.1f / %5.1f / %5.1f %6d   bare text %5.1f / %5.1f / %5.1f %6d\n",
-        $1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12 }'
 printf "  %-26s %9s %9s %9s %14s %18s\n" "median of $runs" dotdata bare "bare text" dotdata/bare "dotdata/bare text"
-for row in "1 to shown (ms)" "2 to first drawing (ms)" "3 to finished drawing (ms)" "4 VmHWM (KiB)"; do
-    set -- $row
-    awk -v label="${row#* }" -v d="$(median dotdata "$1")" -v b="$(median bare "$1")" -v t="$(median text "$1")" \
-        'BEGIN { printf "  %-26s %9g %9g %9g %14.2f %18.2f\n", label, d, b, t, d / b, d / t }'
+for row in "1 to mapped (ms)" "2 to first drawing (ms)" "3 to finished drawing (ms)" "4 VmHWM (KiB)"; do
+    awk -v label="${row#* }" -v d="$(median dotdata "${row%% *}")" -v b="$(median bare "${row%% *}")" \
+        -v t="$(median text "${row%% *}")" 'BEGIN { printf "  %-26s %9g %9g %9g %14.2f %18.2f\n", label, d, b, t, d / b, d / t }'
 done

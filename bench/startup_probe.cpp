@@ -1,18 +1,14 @@
 // Copyright (C) 2026 dotdata developers
 // SPDX-License-Identifier: MIT
 
-// Starts a program and reports how long it took until its window, found by title, was
-// shown on the X display, until the program first drew into it, and until it finished
-// drawing it: the last drawing before the window stayed unchanged for QUIET_MS. Then it
-// reads the program's peak resident memory (VmHWM) and ends the program.
+// Starts a program and reports how long it took until the server mapped its window,
+// found by title, until the program first drew into it, and until it finished drawing
+// it: the last drawing before the window stayed unchanged for QUIET_MS. Then it reads the
+// program's peak resident memory (VmHWM) and ends the program.
 //
-//   startup_probe [--poll] TITLE QUIET_MS PROGRAM [ARGS...]
-// prints "<ms to shown> <ms to first drawing> <ms to finished drawing> <VmHWM in KiB>".
-// The window counts as shown when the server reports it mapped or, with --poll, when a
-// look at the program's windows every millisecond finds it viewable, as a script waiting
-// for the window would. Every drawing is seen: the server reports each rectangle drawn.
-
-#include "benchsupport.h"
+//   startup_probe TITLE QUIET_MS PROGRAM [ARGS...]
+// prints "<ms to mapped> <ms to first drawing> <ms to finished drawing> <VmHWM in KiB>".
+// Every drawing is seen: the server reports each rectangle drawn (DAMAGE).
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -23,7 +19,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
+#include <string>
 
 #include <poll.h>
 #include <spawn.h>
@@ -35,16 +33,23 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-bool isShown(Display *display, Window window, const char *title)
+bool hasTitle(Display *display, Window window, const char *title)
 {
-    XWindowAttributes attributes;
     char *name = nullptr;
-    const bool shown = XGetWindowAttributes(display, window, &attributes) != 0
-        && attributes.map_state == IsViewable && XFetchName(display, window, &name) != 0
-        && name != nullptr && std::strcmp(name, title) == 0;
-    if (name != nullptr)
-        XFree(name);
-    return shown;
+    const bool same = XFetchName(display, window, &name) != 0 && std::strcmp(name, title) == 0;
+    XFree(name);
+    return same;
+}
+
+// VmHWM, the peak resident set of a running process, in KiB; -1 when it cannot be read.
+long peakResidentKiB(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("VmHWM:"))
+            return std::stol(line.substr(6));
+    }
+    return -1;
 }
 
 int fail(pid_t pid, const char *why)
@@ -61,11 +66,8 @@ int fail(pid_t pid, const char *why)
 
 int main(int argc, char **argv)
 {
-    const bool polled = argc > 1 && std::strcmp(argv[1], "--poll") == 0;
-    argc -= polled;
-    argv += polled;
     if (argc < 4) {
-        std::fprintf(stderr, "usage: startup_probe [--poll] TITLE QUIET_MS PROGRAM [ARGS...]\n");
+        std::fprintf(stderr, "usage: startup_probe TITLE QUIET_MS PROGRAM [ARGS...]\n");
         return 2;
     }
     const char *title = argv[1];
@@ -97,27 +99,18 @@ int main(int argc, char **argv)
     std::map<Window, Drawing> drawn;
     const auto quiet = std::chrono::milliseconds(std::atoi(argv[2]));
     Window target = None;
-    Clock::time_point shown, nextLook;
+    Clock::time_point mapped;
     for (;;) {
         const Clock::time_point now = Clock::now();
         if (target != None && drawn[target].last != Clock::time_point()
             && now - drawn[target].last >= quiet)
             break;
-        if (polled && target == None && now >= nextLook) {
-            nextLook = now + std::chrono::milliseconds(1);
-            for (auto it = drawn.begin(); it != drawn.end() && target == None; ++it) {
-                if (isShown(display, it->first, title)) {
-                    target = it->first;
-                    shown = now;
-                }
-            }
-        }
         if (XPending(display) == 0) {
             if (::waitpid(pid, nullptr, WNOHANG) == pid)
                 return fail(0, "the program ended before it drew its window");
             if (now > spawned + std::chrono::seconds(30))
                 return fail(
-                    pid, "no window with that title was shown and finished drawing within 30 s");
+                    pid, "no window with that title was mapped and finished drawing within 30 s");
             pollfd fd {ConnectionNumber(display), POLLIN, 0};
             ::poll(&fd, 1, 1);
             continue;
@@ -127,10 +120,10 @@ int main(int argc, char **argv)
         if (event.type == CreateNotify) {
             XDamageCreate(display, event.xcreatewindow.window, XDamageReportRawRectangles);
             drawn[event.xcreatewindow.window];
-        } else if (event.type == MapNotify && !polled && target == None
-            && isShown(display, event.xmap.window, title)) {
+        } else if (event.type == MapNotify && target == None
+            && hasTitle(display, event.xmap.window, title)) {
             target = event.xmap.window;
-            shown = now;
+            mapped = now;
         } else if (event.type == damageEvent + XDamageNotify) {
             Drawing &drawing = drawn[reinterpret_cast<XDamageNotifyEvent &>(event).drawable];
             drawing.last = Clock::now();
@@ -142,11 +135,11 @@ int main(int argc, char **argv)
         return std::chrono::duration<double, std::milli>(at - spawned).count();
     };
 
-    const long peak = dotdata::bench::peakResidentKiB(pid);
+    const long peak = peakResidentKiB(pid);
     ::kill(pid, SIGTERM);
     ::waitpid(pid, nullptr, 0);
     XCloseDisplay(display);
     std::printf(
-        "%.1f %.1f %.1f %ld\n", ms(shown), ms(drawn[target].first), ms(drawn[target].last), peak);
+        "%.1f %.1f %.1f %ld\n", ms(mapped), ms(drawn[target].first), ms(drawn[target].last), peak);
     return peak > 0 ? 0 : 1;
 }
