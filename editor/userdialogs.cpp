@@ -7,14 +7,21 @@
 
 namespace dotdata::editor {
 
-std::optional<QString> QtUserDialogs::chooseFile(QWidget *parent, const FileRequest &request)
+void setUpFileDialog(QFileDialog &dialog, const FileRequest &request)
 {
-    QFileDialog dialog(parent, request.title, request.folder);
+    dialog.setWindowTitle(request.title);
+    dialog.setDirectory(request.folder);
     dialog.setAcceptMode(request.mode);
     dialog.setFileMode(
         request.mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilters(request.filters);
     dialog.selectNameFilter(request.selectedFilter);
+}
+
+std::optional<QString> QtUserDialogs::chooseFile(QWidget *parent, const FileRequest &request)
+{
+    QFileDialog dialog(parent);
+    setUpFileDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().value(0).isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();

@@ -24,6 +24,10 @@ struct FileRequest
     QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
 };
 
+/// Sets up a file dialog as the request says: a save asks before it replaces a file and
+/// takes a new name; an open takes only an existing file.
+void setUpFileDialog(QFileDialog &dialog, const FileRequest &request);
+
 /// Everything the window asks of the user outside its own controls.
 class UserDialogs
 {

@@ -6,6 +6,7 @@
 #include "dotdata/input.h"
 #include "dotdata/picturefile.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,22 +34,12 @@ bool g_hideSize = false;
 bool g_noUnnamedFiles = false;
 const char *g_linkNowTo = nullptr;
 
-int openFile(int folder, const char *path, int flags, va_list rest)
-{
-    const mode_t mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, mode_t)
-                                                                              : 0;
-    if (g_noUnnamedFiles && (flags & O_TMPFILE) == O_TMPFILE) {
-        errno = EOPNOTSUPP;
-        return -1;
-    }
-    return int(::syscall(SYS_openat, folder, path, flags, mode));
-}
 } // namespace
 
 // Linked ahead of the C library's, these stand in for what some systems do. A file under
 // /proc reports no size, and one that grows while read reports less than it gives: fstat
-// hides the size when asked to. Some file systems have no unnamed files: open and openat
-// refuse O_TMPFILE when asked to.
+// hides the size when asked to. Some file systems have no unnamed files: openat refuses
+// O_TMPFILE when asked to.
 extern "C" int fstat(int fd, struct stat *info)
 {
     const int rc = ::fstatat(fd, "", info, AT_EMPTY_PATH);
@@ -65,21 +56,18 @@ extern "C" ssize_t readlinkat(int folder, const char *path, char *target, size_t
     std::memcpy(target, g_linkNowTo, length);
     return ssize_t(length);
 }
-extern "C" int open(const char *path, int flags, ...)
-{
-    va_list rest;
-    va_start(rest, flags);
-    const int fd = openFile(AT_FDCWD, path, flags, rest);
-    va_end(rest);
-    return fd;
-}
 extern "C" int openat(int folder, const char *path, int flags, ...)
 {
     va_list rest;
     va_start(rest, flags);
-    const int fd = openFile(folder, path, flags, rest);
+    const bool unnamed = (flags & O_TMPFILE) == O_TMPFILE;
+    const mode_t mode = (flags & O_CREAT) || unnamed ? va_arg(rest, mode_t) : 0;
     va_end(rest);
-    return fd;
+    if (g_noUnnamedFiles && unnamed) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return int(::syscall(SYS_openat, folder, path, flags, mode));
 }
 
 namespace dotdata {
@@ -149,17 +137,6 @@ std::optional<std::vector<int>> parse(std::string_view text)
     return std::vector<int>(r.value().values.begin(), r.value().values.begin() + r.value().count);
 }
 
-/// A regular expression matching the text as it stands.
-std::string literal(const std::string &text)
-{
-    std::string pattern;
-    for (const char c : text)
-        pattern += (std::string_view("\\^$.|?*+()[]{}").find(c) != std::string_view::npos ? "\\"
-                                                                                          : "")
-            + std::string(1, c);
-    return pattern;
-}
-
 Status writePicture(const fs::path &path, const Picture::Table &table)
 {
     return writeFileAtomically(path, pictureFileText(table));
@@ -183,8 +160,10 @@ TEST(PictureFileWriter, WritesEachCellAsNumberImageBlankCrLfAndReplacesTheFile)
     fs::create_directory(folder / "real");
     writeBytes(folder / "real" / "target.dat", "old");
     fs::create_symlink("real/target.dat", folder / "link.dat");
+    fs::create_symlink("real/new.dat", folder / "dangling.dat");
     const std::string longest(NAME_MAX, 'n');
-    for (const std::string name : {"picture.dat", "link.dat", longest.c_str(), "named.dat"}) {
+    for (const std::string name :
+        {"picture.dat", "link.dat", "dangling.dat", longest.c_str(), "named.dat"}) {
         // The last where the file system has no unnamed files, through a named one.
         g_noUnnamedFiles = name == "named.dat";
         ASSERT_TRUE(writePicture(folder / name, table)) << name;
@@ -192,8 +171,10 @@ TEST(PictureFileWriter, WritesEachCellAsNumberImageBlankCrLfAndReplacesTheFile)
     g_noUnnamedFiles = false;
     const std::string hash = std::to_string(std::hash<std::string> {}(text));
     EXPECT_EQ(folder.tree(),
-        (std::map<std::string, std::string> {{"link.dat", "-> real/target.dat"}, {longest, hash},
-            {"named.dat", hash}, {"picture.dat", hash}, {"real", ""}, {"real/target.dat", hash}}));
+        (std::map<std::string, std::string> {{"dangling.dat", "-> real/new.dat"},
+            {"link.dat", "-> real/target.dat"}, {longest, hash}, {"named.dat", hash},
+            {"picture.dat", hash}, {"real", ""}, {"real/new.dat", hash},
+            {"real/target.dat", hash}}));
     EXPECT_EQ(fs::status(folder / "picture.dat").permissions(), fs::perms(0640));
 }
 
@@ -217,6 +198,7 @@ TEST(PictureFileDeathTest, HostileCases)
     for (const auto &[name, bytes] : std::initializer_list<std::pair<const char *, std::string>> {
              {"bom.dat", "\xEF\xBB\xBF 5 \r\n 6"}, {"utf16.dat", std::string("\xFF\xFE 5\0", 5)},
              {"utf32.dat", std::string("\0\0\xFE\xFF\0\0\0 ", 8)},
+             {"utf32le.dat", std::string("\xFF\xFE\0\0 \0\0\0", 8)},
              {"bound.dat", "7" + std::string(kMaxInputBytes - 1, 'x')}, {"huge.dat", "7"}})
         writeBytes(folder / name, bytes);
     fs::resize_file(folder / "huge.dat", kMaxInputBytes + 1); // sparse
@@ -264,6 +246,7 @@ TEST(PictureFileDeathTest, HostileCases)
         {Read, "bom.dat", "56"},
         {Read, "utf16.dat", failed(K::WideText, "", 0, "UTF-16")},
         {Read, "utf32.dat", failed(K::WideText, "", 0, "UTF-32")},
+        {Read, "utf32le.dat", failed(K::WideText, "", 0, "UTF-32")},
         {Number, "9999999999999690", ""}, // near 1e16, yet with 32 different lines
         {Number, "9999999999999700", failed(K::LineNumbersRepeat, "", 0, " 1E+16")},
         {Number, "-1.7e308", failed(K::LineNumbersRepeat, "", 0, "-1.7E+308")},
@@ -319,7 +302,7 @@ TEST(PictureFileDeathTest, HostileCases)
         if (c.child == Killed)
             EXPECT_EXIT(attempt(), testing::KilledBySignal(SIGXFSZ), "") << c.name;
         else
-            EXPECT_EXIT(attempt(), testing::ExitedWithCode(0), "^" + literal(said(c.outcome)))
+            EXPECT_EXIT(attempt(), testing::ExitedWithCode(0), testing::StartsWith(said(c.outcome)))
                 << c.name;
     }
     // A save that works keeps only the old file's read, write and execute bits, and, when

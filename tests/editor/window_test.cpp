@@ -260,10 +260,10 @@ void WindowTest::makeData()
     const QStringList lines = e.rowFields();
     const QString text = e.readout();
     e.clickCell(40);
-    start->setText(u"12x"_s);
+    start->setText(u"１２x"_s);
     e.press(u"Command1"_s);
     QCOMPARE(e.fake.messages,
-        QStringList(u"MAKE DATA: 開始番号「12x」は数値ではありません。\n"
+        QStringList(u"MAKE DATA: 開始番号「１２x」は数値ではありません。\n"
                     u"数値を入力してください。"_s));
     QCOMPARE(e.rowFields(), lines);
     QCOMPARE(e.readout(), text);
@@ -288,6 +288,18 @@ void WindowTest::saveAndLoad()
     const QStringList filters = {u"データ ファイル (*.dat *.log)"_s, u"すべてのファイル (*)"_s};
     QVERIFY(save.filters == filters && open.filters == filters);
     QVERIFY(save.selectedFilter == filters[1] && open.selectedFilter == filters[0]);
+    // As the desktop's dialog shows them.
+    for (const FileRequest &request : {save, open}) {
+        QFileDialog dialog;
+        setUpFileDialog(dialog, request);
+        const bool saving = request.mode == QFileDialog::AcceptSave;
+        QVERIFY(dialog.windowTitle() == request.title && dialog.directory() == QDir(u"/"_s));
+        QVERIFY(dialog.fileMode() == (saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile));
+        QVERIFY(dialog.acceptMode() == request.mode
+            && !dialog.testOption(QFileDialog::DontConfirmOverwrite));
+        QVERIFY(dialog.nameFilters() == filters
+            && dialog.selectedNameFilter() == request.selectedFilter);
+    }
 
     // A save, a save over a folder that fails and names it, and a load that undoes what
     // was painted since the save, in the preview too.
@@ -327,6 +339,7 @@ void WindowTest::load()
         {" 8 \r\n" + twos, u"1 番目のレコードの値 8"_s}, {twos + " 9 \r\n", u"1024 番目のレコードの値 9"_s},
         {QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(31), u"DATA 行が 31 行あります"_s},
         {png.data().chopped(20), u"PNG 画像が途中で切れています。"_s},
+        {"P1 64 32\n", u"画像の大きさが 64 × 32 です。"_s},
         {twos + " 2 \r\n 9 \r\n", {}}, // the 9 belongs to no cell
     };
     // clang-format on

@@ -127,6 +127,17 @@ TEST(Images, ReadRightOrRefused)
     // A bitmap stored top-down, as a negative height says.
     const QByteArray topDown = written(picture.mirrored(), "bmp")
                                    .replace(22, 4, le32(quint32(-32)));
+    // One byte more where a file must end, one sample above the maximum, one more byte,
+    // row or column than the size says, a checksum that does not match.
+    QByteArray plain = "P3 32 32 255\n" + QByteArray("0 0 0 ").repeated(kCells);
+    plain.replace(13, 5, "256 0 0");
+    const QByteArray xbm = written(picture, "xbm");
+    const qsizetype row = xpm.lastIndexOf("c #") + 13; // a row: its string, ',' and '\n'
+    QByteArray longRow = xpm;
+    longRow.insert(row + 1, '.');
+    QByteArray badCrc = chunk("tEXt", "a\0b"); // in a chunk a decoder may pass over
+    badCrc[badCrc.size() - 1] = char(badCrc[badCrc.size() - 1] ^ 1);
+    badCrc.prepend(png.left(33)).append(png.mid(33));
     QImage deep(2048, 2048, QImage::Format_RGBA64);
     deep.fill(Qt::red);
     // clang-format off
@@ -139,7 +150,12 @@ TEST(Images, ReadRightOrRefused)
         {ppm.chopped(1), K::ImageCutShort, "PPM"}, {xpm.left(200), K::ImageCutShort, "XPM"},
         {ico.left(ico.size() / 2), K::ImageCutShort, "ICO"}, {"GIF89a", K::ImageCutShort, "GIF"},
         {written(picture, "xbm").left(300), K::ImageCutShort, "XBM"},
+        {bmp.chopped(96 * 3), K::ImageCutShort, "BMP"},
         {damaged, K::ImageDamaged, "PNG"}, {surplusPng(1), K::ImageDamaged, "PNG"},
+        {badCrc, K::ImageDamaged, "PNG"}, {png + '\0', K::ImageDamaged, "PNG"},
+        {gifFile + '\0', K::ImageDamaged, "GIF"}, {jpeg + '\0', K::ImageDamaged, "JPEG"},
+        {plain, K::ImageDamaged, "PPM"}, {QByteArray(xbm).replace("}", ", 0x00 }"), K::ImageDamaged, "XBM"},
+        {QByteArray(xpm).insert(row, xpm.mid(row, 36)), K::ImageDamaged, "XPM"}, {longRow, K::ImageDamaged, "XPM"},
         {lyingIco, K::ImageDamaged, "ICO"}, {scrambled, K::ImageDamaged, "JPEG"},
         {ppm + '\n', K::ImageDamaged, "PPM"}, {QByteArray(xpm).replace("\"a", "\"b"), K::ImageDamaged, "XPM"},
         {"#define x_width 32\n#define x_height 32\nstatic char x_bits[] = { 0x00 };\n", K::ImageDamaged, "XBM"},
@@ -175,8 +191,8 @@ TEST(Images, NearestColoursAndBlocks)
     // The nearest palette colour, 7 counting as white; a tie takes the lower index and a
     // mostly transparent pixel is colour 0.
     const std::pair<QRgb, int> pixels[] = {{qRgb(200, 60, 10), 3}, {qRgb(0, 0, 130), 1},
-        {qRgb(0, 64, 0), 0}, {qRgb(230, 230, 200), 7}, {qRgba(255, 0, 0, 100), 0},
-        {qRgba(255, 0, 0, 200), 2}};
+        {qRgb(0, 64, 0), 0}, {qRgb(230, 230, 200), 7}, {qRgba(255, 0, 0, 127), 0},
+        {qRgba(255, 0, 0, 128), 2}};
     QImage image(32, 32, QImage::Format_ARGB32);
     image.fill(Qt::black);
     for (int k = 0; k < 8; ++k)
@@ -194,7 +210,7 @@ TEST(Images, NearestColoursAndBlocks)
     QImage scaled = pictureImage(table, 2).convertToFormat(QImage::Format_Indexed8);
     EXPECT_TRUE(std::ranges::equal(imageRecords(scaled).value().values, table));
     scaled = scaled.convertToFormat(QImage::Format_RGB32);
-    scaled.setPixel(2 * 5 + 1, 2 * 7, qRgb(255, 255, 255)); // column 5, row 7 holds 4
+    scaled.setPixel(2 * 5 + 1, 2 * 7 + 1, qRgb(255, 255, 255)); // column 5, row 7 holds 4
     const Error block = imageRecords(scaled).error();
     EXPECT_TRUE(
         block.kind == K::ImageBlock && block.column == 5 && block.line == 7 && block.value == 2);
@@ -209,7 +225,7 @@ TEST(Images, ExportsReadBackExactlyOrAreRefused)
     // for no image suffix
     const std::tuple<const char *, int, int> cases[] = {{"png", 1, -1}, {"bmp", 3, -1},
         {"ppm", 64, -1}, {"xpm", 2, -1}, {"ico", 8, -1}, {"ico", 9, 8}, {"jpg", 1, 0},
-        {"pgm", 1, 0}, {"xbm", 1, 0}, {"webp", 1, 0}, {"svg", 1, 0}, {"foo", 1, -2},
+        {"gif", 1, 0}, {"pgm", 1, 0}, {"xbm", 1, 0}, {"webp", 1, 0}, {"svg", 1, 0}, {"foo", 1, -2},
         {"dat", 1, -2}};
     for (const auto &[suffix, scale, largest] : cases) {
         const std::optional<Result<QByteArray>> image = encodeImage(table, scale, suffix);

@@ -92,6 +92,8 @@ raw = bytearray(65 * 64); raw[14 * 65 + 1 + 11] = 255
 sys.stdout.buffer.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 64, 64, 8, 0, 0, 0, 0))
     + chunk(b"IDAT", zlib.compress(bytes(raw))) + chunk(b"IEND", b""))' >mixed.png
 expect 1 '^dotdata: mixed.png: the 2 × 2 block of column 5, row 7 is not one colour$' --data mixed.png --scale 2
+printf 'P1 64 32\n' >wide.pbm
+expect 1 '^dotdata: wide.pbm: an image of 64 × 32 pixels; a picture' --data wide.pbm
 expect 1 'cannot open missing.dat: No such file' --export out.png missing.dat
 expect 1 '^dotdata: eight.dat: record 1 holds 8' --data eight.dat
 expect 1 '^dotdata: binary.dat: binary data' --export out.png binary.dat
@@ -115,7 +117,10 @@ for option in --crlf --quote "--step 5" "--start 1"; do
     # shellcheck disable=SC2086
     expect 2 "${option%% *} goes with --data or --export" -platform offscreen pic.dat $option
 done
+expect 2 '^dotdata: one FILE at most, not 2' --data pic.dat other.dat
+expect 2 '^dotdata: --scale takes a whole number from 1 to 64, not "65"' --export x.png pic.dat --scale 65
 for bad in 0 -5 1.5 x ""; do
+    expect 2 "^dotdata: --scale takes a whole number from 1 to 64, not \"$bad\"" --data pic.dat --scale "$bad"
     expect 2 "^dotdata: --step takes a whole number of at least 1, not \"$bad\"" --data pic.dat --step "$bad"
     expect 2 "^dotdata: --sprite takes a whole number of at least 1, not \"$bad\"" --data pic.dat --sprite "$bad"
 done
