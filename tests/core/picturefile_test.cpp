@@ -357,22 +357,5 @@ TEST(PictureFileReader, UpTo1025RecordsFitAndAnyByteMoreIsRefused)
         EXPECT_EQ(parse(records(1025) + extra).has_value(), extra.empty()) << '"' << extra << '"';
 }
 
-TEST(PictureFileReader, RecordsFillEntriesFromZeroAndLeaveTheRestUntouched)
-{
-    TempFolder folder;
-    ASSERT_TRUE(writePicture(folder / "saved.dat", patternTable()));
-    writeBytes(folder / "ten.dat", records(10, '3'));
-    Picture picture;
-    for (int i = 0; i < kEntries; ++i)
-        picture.store(i, 8);
-    readPictureText(readBytes(folder / "ten.dat")).value().applyTo(picture);
-    EXPECT_EQ(picture.entry(9), 3);
-    EXPECT_EQ(picture.entry(10), 8);
-    readPictureText(readBytes(folder / "saved.dat")).value().applyTo(picture);
-    EXPECT_TRUE(std::equal(
-        picture.table().begin(), picture.table().begin() + kCells, patternTable().begin()));
-    EXPECT_EQ(picture.entry(kCells), 8);
-}
-
 } // namespace
 } // namespace dotdata

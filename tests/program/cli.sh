@@ -34,11 +34,12 @@ for n in $(seq 0 1023); do printf ' %d \r\n' $(((n * 5 + n / 32) % 8)); done >pi
 
 # Round trips: every image form, at scales 1 and 3 (read back by its size), DATA text (with
 # CR LF too), back to the same bytes.
-for suffix in png bmp ppm xpm ico; do
-    ok --export pic.$suffix pic.dat && ok --export back.dat pic.$suffix
-    cmp pic.dat back.dat || fail "the .$suffix image differs"
+for form in png bmp ppm xpm ico "ico --scale 8" "png --scale 64"; do
+    set -- $form
+    ok --export "round.$1" pic.dat "${@:2}" && ok --export back.dat "round.$1"
+    cmp pic.dat back.dat || fail "the .$form image differs"
 done
-ok --export big.bmp pic.dat --scale 3 && ok --export back3.dat big.bmp
+ok --export pic.png pic.dat && ok --export big.bmp pic.dat --scale 3 && ok --export back3.dat big.bmp
 ok --export pic.bas pic.dat --crlf --start -20 && ok --export back.log pic.bas
 for back in back3.dat back.log; do cmp pic.dat "$back" || fail "$back differs"; done
 file -b pic.png | grep -q '^PNG image data, 32 x 32' || fail "pic.png is $(file -b pic.png)"
@@ -99,7 +100,7 @@ expect 1 '^dotdata: eight.dat: record 1 holds 8' --data eight.dat
 expect 1 '^dotdata: binary.dat: binary data' --export out.png binary.dat
 printf '10 DATA 1,2,3\n' >loader.bas && cat data.txt >>loader.bas
 expect 1 '^dotdata: loader.bas: line 1: the DATA item is not 32 digits' --data loader.bas
-for suffix in webp jpg pgm svg; do
+for suffix in webp jpg pgm svg gif xbm tiff; do
     expect 1 "^dotdata: out.$suffix: a .$suffix image cannot hold the picture exactly" --export out.$suffix pic.dat
 done
 expect 1 '^dotdata: out.ico: a .ico image holds the picture exactly only up to --scale 8$' --export out.ico pic.dat --scale 9
