@@ -19,13 +19,14 @@ expect() { # STATUS PATTERN ARGS...: the exit status and a pattern the standard 
     # the standard output goes to $stdout, or to the file out
     local want=$1 pattern=$2 status=0
     shift 2
-    "$dotdata" "$@" >"${stdout:-out}" 2>err || status=$?
+    # A command that opens the editor by mistake is ended (status 124).
+    timeout 20 "$dotdata" "$@" >"${stdout:-out}" 2>err || status=$?
     [ "$status" -eq "$want" ] && grep -qE -- "$pattern" err ||
         fail "dotdata $* ended with $status, saying: $(cat err)"
     [ "$want" -ne 1 ] || [ "$(wc -l <err)" -eq 1 ] || fail "dotdata $* said more than one line"
 }
 ok() { # ARGS...: succeeds and says nothing on the standard error
-    "$dotdata" "$@" 2>err || fail "dotdata $* failed: $(cat err)"
+    timeout 20 "$dotdata" "$@" 2>err || fail "dotdata $* failed: $(cat err)"
     [ ! -s err ] || fail "dotdata $* said: $(cat err)"
 }
 
