@@ -159,22 +159,29 @@ TEST(PictureFileWriter, WritesEachCellAsNumberImageBlankCrLfAndReplacesTheFile)
     ::chmod((folder / "picture.dat").c_str(), 0640);
     fs::create_directory(folder / "real");
     writeBytes(folder / "real" / "target.dat", "old");
-    fs::create_symlink("real/target.dat", folder / "link.dat");
+    // A chain of links, each to the next.
+    std::map<std::string, std::string> links;
+    for (int hop = 1; hop <= 6; ++hop)
+        links["link" + std::to_string(hop)] = hop < 6 ? "link" + std::to_string(hop + 1)
+                                                      : "real/target.dat";
+    for (const auto &[link, target] : links)
+        fs::create_symlink(target, folder / link);
     fs::create_symlink("real/new.dat", folder / "dangling.dat");
     const std::string longest(NAME_MAX, 'n');
     for (const std::string name :
-        {"picture.dat", "link.dat", "dangling.dat", longest.c_str(), "named.dat"}) {
+        {"picture.dat", "link1", "dangling.dat", longest.c_str(), "named.dat"}) {
         // The last where the file system has no unnamed files, through a named one.
         g_noUnnamedFiles = name == "named.dat";
         ASSERT_TRUE(writePicture(folder / name, table)) << name;
     }
     g_noUnnamedFiles = false;
     const std::string hash = std::to_string(std::hash<std::string> {}(text));
-    EXPECT_EQ(folder.tree(),
-        (std::map<std::string, std::string> {{"dangling.dat", "-> real/new.dat"},
-            {"link.dat", "-> real/target.dat"}, {longest, hash}, {"named.dat", hash},
-            {"picture.dat", hash}, {"real", ""}, {"real/new.dat", hash},
-            {"real/target.dat", hash}}));
+    std::map<std::string, std::string> expected {{"dangling.dat", "-> real/new.dat"},
+        {longest, hash}, {"named.dat", hash}, {"picture.dat", hash}, {"real", ""},
+        {"real/new.dat", hash}, {"real/target.dat", hash}};
+    for (const auto &[link, target] : links)
+        expected[link] = "-> " + target;
+    EXPECT_EQ(folder.tree(), expected);
     EXPECT_EQ(fs::status(folder / "picture.dat").permissions(), fs::perms(0640));
 }
 

@@ -159,6 +159,12 @@ void WindowTest::layout()
     for (auto [cell, x, y] :
         {std::tuple {0, 240, 120}, {16, 6120, 120}, {512, 240, 6000}, {1023, 11520, 11400}})
         QCOMPARE(DotGrid::cellRect(cell).translated(origin), QRect(x / 15, y / 15, 25, 25));
+    // The border line of the grid's last column and row, and of a block's first cell.
+    const QImage grid = e.grid()->grab().toImage();
+    for (const QRect cell : {DotGrid::cellRect(31), DotGrid::cellRect(1023), DotGrid::cellRect(16)})
+        for (const QPoint at :
+            {cell.topLeft(), cell.bottomRight(), QPoint(cell.right(), cell.top() + 9)})
+            QCOMPARE(grid.pixel(at), e.grid()->palette().color(QPalette::Mid).rgb());
     // Window points: a shared border pixel belongs to the later cell; the gaps to none.
     for (auto [x, y, cell] :
         {std::tuple {16, 8, 0}, {40, 20, 1}, {20, 32, 32}, {400, 20, 15}, {401, 20, -1},
@@ -335,7 +341,7 @@ void WindowTest::load()
     QVERIFY(png.open(QIODevice::WriteOnly) && red.save(&png, "png"));
     // clang-format off
     const std::pair<QByteArray, QString> cases[] = { // no file at all; the reason, or none
-        {{}, u"ファイルを開けません。"_s}, {twos + " 2 \r\n 2 \r\n 2 \r\n", u"レコードが多すぎます"_s},
+        {{}, u"ファイルを開けません。"_s}, {twos + " 2 \r\n 2 \r\n 2 \r\n", u"レコードが多すぎます (最大 1025 件)"_s},
         {" 8 \r\n" + twos, u"1 番目のレコードの値 8"_s}, {twos + " 9 \r\n", u"1024 番目のレコードの値 9"_s},
         {QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(31), u"DATA 行が 31 行あります"_s},
         {png.data().chopped(20), u"PNG 画像が途中で切れています。"_s},

@@ -109,6 +109,8 @@ QByteArray gif(const Picture::Table &table)
 TEST(Images, ReadRightOrRefused)
 {
     const Picture::Table table = allColours(), black {};
+    Picture::Table red {};
+    red.fill(2);
     const QImage picture = pictureImage(table, 1);
     const QByteArray png = written(picture, "png"), bmp = written(pictureImage(table, 3), "bmp"),
                      ppm = written(picture, "ppm"), xpm = written(picture, "xpm"),
@@ -132,6 +134,13 @@ TEST(Images, ReadRightOrRefused)
     QByteArray plain = "P3 32 32 255\n" + QByteArray("0 0 0 ").repeated(kCells);
     plain.replace(13, 5, "256 0 0");
     const QByteArray xbm = written(picture, "xbm");
+    // All red: an XPM with two characters a pixel, and a run-length BMP whose runs fill
+    // each row to its right edge.
+    const QByteArray xpm2 = "/* XPM */\nstatic char *x[]={\n\"32 32 1 2\",\n\"ab c #ff0000\",\n"
+        + QByteArray("\"" + QByteArray("ab").repeated(32) + "\",\n").repeated(32) + "};\n";
+    const QByteArray rle = "BM" + le32(0) + le32(0) + le32(62) + le32(40) + le32(32) + le32(32)
+        + QByteArray("\1\0\x08\0\1\0\0\0", 8) + QByteArray(12, '\0') + le32(2) + le32(0) + le32(0)
+        + le32(0x00FF0000) + QByteArray("\x20\1\0\0", 4).repeated(32) + QByteArray("\0\1", 2);
     const qsizetype row = xpm.lastIndexOf("c #") + 13; // a row: its string, ',' and '\n'
     QByteArray longRow = xpm;
     longRow.insert(row + 1, '.');
@@ -143,7 +152,7 @@ TEST(Images, ReadRightOrRefused)
     // clang-format off
     const struct { QByteArray bytes; std::optional<K> kind; const char *name; const Picture::Table *cells = nullptr; } cases[] = {
         {png, {}, "", &table}, {bmp, {}, "", &table}, {ppm, {}, "", &table}, {xpm, {}, "", &table},
-        {ico, {}, "", &table}, {gifFile, {}, "", &table}, {topDown, {}, "", &table}, {surplusPng(0), {}, "", &black}, {jpeg, {}, "", nullptr},
+        {ico, {}, "", &table}, {gifFile, {}, "", &table}, {xpm2, {}, "", &red}, {rle, {}, "", &red}, {topDown, {}, "", &table}, {surplusPng(0), {}, "", &black}, {jpeg, {}, "", nullptr},
         {png.left(png.size() / 2), K::ImageCutShort, "PNG"}, {png.chopped(1), K::ImageCutShort, "PNG"},
         {bmp.left(bmp.size() / 2), K::ImageCutShort, "BMP"}, {gifFile.left(gifFile.size() / 2), K::ImageCutShort, "GIF"},
         {gifFile.chopped(1), K::ImageCutShort, "GIF"}, {jpeg.chopped(2), K::ImageCutShort, "JPEG"},

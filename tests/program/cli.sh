@@ -94,6 +94,9 @@ raw = bytearray(65 * 64); raw[14 * 65 + 1 + 11] = 255
 sys.stdout.buffer.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 64, 64, 8, 0, 0, 0, 0))
     + chunk(b"IDAT", zlib.compress(bytes(raw))) + chunk(b"IEND", b""))' >mixed.png
 expect 1 '^dotdata: mixed.png: the 2 × 2 block of column 5, row 7 is not one colour$' --data mixed.png --scale 2
+sed '3s/.$//' data.txt >short.bas && truncate -s 17M huge.dat
+expect 1 '^dotdata: short.bas: line 3: 31 digits after DATA, not 32$' --data short.bas
+expect 1 '^dotdata: huge.dat: the file is larger than 16 MiB' --data huge.dat
 printf 'P1 64 32\n' >wide.pbm
 expect 1 '^dotdata: wide.pbm: an image of 64 × 32 pixels; a picture' --data wide.pbm
 expect 1 'cannot open missing.dat: No such file' --export out.png missing.dat

@@ -96,12 +96,15 @@ closes
 
 # On a smaller screen the whole window stays on it and the wheel scrolls by 60 pixels a
 # turn, here far enough to bring the swatches, MAKE DATA and row 31 into view.
-for run in "1366x768 1 2" "1280x720 1 3" "1920x1080 1.5 3"; do
+for run in "1366x768 1 2" "1280x720 1 3" "1920x1080 1.5 3" "1600x800 1 2"; do
     read -r screen factor turns <<<"$run"
     start "$screen" "$factor"
     width=${screen%x*} height=${screen#*x}
     ((X >= 0 && Y >= 0 && X + WIDTH <= width && Y + HEIGHT <= height)) ||
         fail "the window ${WIDTH}x$HEIGHT at $X,$Y is not inside the ${width}x$height screen"
+    # Where the screen is wide enough, the window is wider than the plan by a scroll bar.
+    [ "$factor" != 1 ] || ((width < 1600 || WIDTH > 1506)) ||
+        fail "the window is ${WIDTH} wide on the $screen screen"
     click 400 300 5 "$turns"
     offset=$((60 * turns))
     # The preview lies at this point only once the wheel has scrolled as far as that.
@@ -119,4 +122,4 @@ for run in "1366x768 1 2" "1280x720 1 3" "1920x1080 1.5 3"; do
         fail "MAKE DATA did not fill DOTDATA31 on the $screen screen"
     closes
 done
-echo "smoke: refused without a display; window shown, painted, MAKE DATA pressed and closed cleanly on four screens"
+echo "smoke: refused without a display; window shown, painted, MAKE DATA pressed and closed cleanly on five screens"
