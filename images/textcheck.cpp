@@ -148,7 +148,9 @@ Check checkXbm(Bytes b, int &side)
             return cutShort();
         if (b[at] == '}')
             break;
-        if (b.substr(at, 2) != "0x" && b.substr(at, 2) != "0X")
+        if (b.substr(at, 2) == "0X") // valid C, but Qt's decoder takes only "0x"
+            return unsupported();
+        if (b.substr(at, 2) != "0x")
             return has(b, at, 2) ? damaged() : cutShort();
         const std::size_t digits = at + 2;
         for (at = digits; at < b.size() && std::isxdigit(std::uint8_t(b[at])); ++at) { }

@@ -155,11 +155,11 @@ std::variant<Command, QString> CommandLine::parse(const QStringList &arguments)
         return *error;
     if (auto error = wholeNumber(m_scale, scale, 64))
         return *error;
-    if (auto error = wholeNumber(m_sprite, sprite, kAny))
+    if (auto error = wholeNumber(m_sprite, sprite, std::numeric_limits<int>::max()))
         return *error;
     command.style = {step, m_parser.isSet(m_quote)};
     command.scale = int(scale);
-    command.sprite = int(std::min<long long>(sprite, std::numeric_limits<int>::max()));
+    command.sprite = int(sprite);
     if (m_parser.isSet(m_start)) {
         command.start =
             m_parser.value(m_start).normalized(QString::NormalizationForm_KC).toStdString();

@@ -183,6 +183,10 @@ TEST(PictureFileWriter, WritesEachCellAsNumberImageBlankCrLfAndReplacesTheFile)
         expected[link] = "-> " + target;
     EXPECT_EQ(folder.tree(), expected);
     EXPECT_EQ(fs::status(folder / "picture.dat").permissions(), fs::perms(0640));
+    const mode_t umask = ::umask(0);
+    ::umask(umask); // a new file gets what the umask leaves of 0666
+    for (const char *created : {"named.dat", "real/new.dat"})
+        EXPECT_EQ(fs::status(folder / created).permissions(), fs::perms(0666 & ~umask));
 }
 
 // What an unlucky or hostile user does to saving, loading and the start number, in one

@@ -348,6 +348,8 @@ void WindowTest::load()
         {"P1 64 32\n", u"画像の大きさが 64 × 32 です。"_s},
         {twos + " 2 \r\n 9 \r\n", {}}, // the 9 belongs to no cell
         {QByteArray(" 2 \r\n").repeated(10), {}}, // the cells after the tenth keep theirs
+        {QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(64), u"2 枚の絵の DATA があります"_s},
+        {QByteArray(17 << 20, ' '), u"ファイルが大きすぎます (最大 16 MiB)"_s},
     };
     // clang-format on
     for (const auto &[content, reason] : cases) {

@@ -109,8 +109,9 @@ QByteArray gif(const Picture::Table &table)
 TEST(Images, ReadRightOrRefused)
 {
     const Picture::Table table = allColours(), black {};
-    Picture::Table red {};
+    Picture::Table red {}, white {};
     red.fill(2);
+    white.fill(7);
     const QImage picture = pictureImage(table, 1);
     const QByteArray png = written(picture, "png"), bmp = written(pictureImage(table, 3), "bmp"),
                      ppm = written(picture, "ppm"), xpm = written(picture, "xpm"),
@@ -152,7 +153,9 @@ TEST(Images, ReadRightOrRefused)
     // clang-format off
     const struct { QByteArray bytes; std::optional<K> kind; const char *name; const Picture::Table *cells = nullptr; } cases[] = {
         {png, {}, "", &table}, {bmp, {}, "", &table}, {ppm, {}, "", &table}, {xpm, {}, "", &table},
-        {ico, {}, "", &table}, {gifFile, {}, "", &table}, {xpm2, {}, "", &red}, {rle, {}, "", &red}, {topDown, {}, "", &table}, {surplusPng(0), {}, "", &black}, {jpeg, {}, "", nullptr},
+        {ico, {}, "", &table}, {gifFile, {}, "", &table}, {xpm2, {}, "", &red}, {rle, {}, "", &red},
+        {QByteArray(gifFile).replace(0, 6, "GIF87a"), {}, "", &table}, {"P6 32 32 65535\n" + QByteArray(6 * kCells, '\0'), {}, "", &black},
+        {"P3 32 32 255\n" + QByteArray("255 255 255 ").repeated(kCells), {}, "", &white}, {topDown, {}, "", &table}, {surplusPng(0), {}, "", &black}, {jpeg, {}, "", nullptr},
         {png.left(png.size() / 2), K::ImageCutShort, "PNG"}, {png.chopped(1), K::ImageCutShort, "PNG"},
         {bmp.left(bmp.size() / 2), K::ImageCutShort, "BMP"}, {gifFile.left(gifFile.size() / 2), K::ImageCutShort, "GIF"},
         {gifFile.chopped(1), K::ImageCutShort, "GIF"}, {jpeg.chopped(2), K::ImageCutShort, "JPEG"},
@@ -170,6 +173,7 @@ TEST(Images, ReadRightOrRefused)
         {"#define x_width 32\n#define x_height 32\nstatic char x_bits[] = { 0x00 };\n", K::ImageDamaged, "XBM"},
         {written(deep, "png"), K::ImageUnsupported, "PNG"},
         {"P6\n20000 20000\n255\nxyz", K::ImageSize, ""}, {"P1 64 32\n", K::ImageSize, ""},
+        {"P1 48 48\n", K::ImageSize, ""}, {QByteArray(ico).replace(6, 2, "\x40\x40"), K::ImageDamaged, "ICO"},
     };
     // clang-format on
     for (const auto &[bytes, kind, name, cells] : cases) {
@@ -213,6 +217,9 @@ TEST(Images, NearestColoursAndBlocks)
         EXPECT_EQ(mapped.values[x], pixels[x].second) << x;
     for (int k = 0; k < 8; ++k)
         EXPECT_EQ(mapped.values[32 + k], k);
+    // And the other way: each colour as an image shows it.
+    for (int k = 0; k < 8; ++k)
+        EXPECT_EQ(pictureImage(Picture::Table {std::int16_t(k)}, 1).pixel(0, 0), kColours[k]);
 
     // A scaled image is read at its scale, unless a block is not one colour.
     const Picture::Table table = allColours();

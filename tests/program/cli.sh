@@ -45,7 +45,7 @@ ok --export pic.bas pic.dat --crlf --start -20 && ok --export back.log pic.bas
 for back in back3.dat back.log; do cmp pic.dat "$back" || fail "$back differs"; done
 file -b pic.png | grep -q '^PNG image data, 32 x 32' || fail "pic.png is $(file -b pic.png)"
 file -b big.bmp | grep -q ', 96 x 96 x ' || fail "big.bmp is $(file -b big.bmp)"
-ok --data pic.png --start 100 >data.txt
+ok --data pic.png --start 100 >data.txt && cp data.txt data100.txt
 [ "$(head -c 11 data.txt)" = " 100 DATA 0" ] && [ "$(wc -l <data.txt)" -eq 32 ] &&
     ! grep -q $'\r' data.txt && grep -q $'\r$' pic.bas || fail "DATA text: $(head -n 2 data.txt pic.bas)"
 # The same text in other spellings: CR LF on the standard output, full-width digits as
@@ -76,8 +76,9 @@ head -n 40 game.bas >odd.bas
 expect 1 '^dotdata: odd.bas: 40 DATA lines, not 32 for each picture$' --data odd.bas
 # File names that are no valid UTF-8 stay the names they were given as, FILE and OUT alike,
 # however alike they would look as text.
-cp pic.dat $'x\xff.dat' && printf ' 1 \r\n' >$'x\xfe.dat'
-ok --export $'x\xfe.dat' $'x\xff.dat' && cmp pic.dat $'x\xfe.dat' || fail "a non-UTF-8 name changed"
+cp pic.dat $'x\xc0\xff.dat' && printf ' 1 \r\n' >$'x\xc0\xfe.dat'
+ok --export $'x\xc0\xfe.dat' $'x\xc0\xff.dat' && cmp pic.dat $'x\xc0\xfe.dat' || fail "a non-UTF-8 name changed"
+ok --help-all >/dev/null && ok --export data.txt pic.png --start 100 && cmp data.txt data100.txt || fail ".txt"
 ok --help | grep -q -- '--export OUT' && ok --version | grep -qx 'dotdata [0-9.]*' ||
     fail "no help or version"
 
@@ -94,7 +95,9 @@ raw = bytearray(65 * 64); raw[14 * 65 + 1 + 11] = 255
 sys.stdout.buffer.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 64, 64, 8, 0, 0, 0, 0))
     + chunk(b"IDAT", zlib.compress(bytes(raw))) + chunk(b"IEND", b""))' >mixed.png
 expect 1 '^dotdata: mixed.png: the 2 × 2 block of column 5, row 7 is not one colour$' --data mixed.png --scale 2
-sed '3s/.$//' data.txt >short.bas && truncate -s 17M huge.dat
+sed '3s/.$//' data.txt >short.bas && truncate -s 17M huge.dat && cat pic.dat pic.dat >many.dat
+expect 1 '^dotdata: many.dat: the file has more than 1025 records$' --data many.dat
+expect 2 '^dotdata: --sprite takes a whole number from 1 to 2147483647, not "4294967297"' --data pic.dat --sprite 4294967297
 expect 1 '^dotdata: short.bas: line 3: 31 digits after DATA, not 32$' --data short.bas
 expect 1 '^dotdata: huge.dat: the file is larger than 16 MiB' --data huge.dat
 printf 'P1 64 32\n' >wide.pbm
@@ -127,7 +130,7 @@ expect 2 '^dotdata: --scale takes a whole number from 1 to 64, not "65"' --expor
 for bad in 0 -5 1.5 x ""; do
     expect 2 "^dotdata: --scale takes a whole number from 1 to 64, not \"$bad\"" --data pic.dat --scale "$bad"
     expect 2 "^dotdata: --step takes a whole number of at least 1, not \"$bad\"" --data pic.dat --step "$bad"
-    expect 2 "^dotdata: --sprite takes a whole number of at least 1, not \"$bad\"" --data pic.dat --sprite "$bad"
+    expect 2 "^dotdata: --sprite takes a whole number from 1 to 2147483647, not \"$bad\"" --data pic.dat --sprite "$bad"
 done
 [ ! -e x.png ] || fail "a usage error wrote a file"
 
