@@ -12,9 +12,13 @@
 #include <QBuffer>
 #include <QLineEdit>
 #include <QPaintEvent>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <vector>
 
 using namespace dotdata;
@@ -122,6 +126,15 @@ struct Repainted : QObject
     QRegion m_region;
 };
 
+/// One of the two screens side by side that the test runs on (screens.json).
+QScreen *screenNamed(const QString &name)
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    const auto named = std::find_if(
+        screens.begin(), screens.end(), [&](QScreen *screen) { return screen->name() == name; });
+    return named == screens.end() ? nullptr : *named;
+}
+
 QColor shownAt(QWidget *widget)
 {
     return widget->grab().toImage().pixelColor(20, 20);
@@ -136,6 +149,7 @@ class WindowTest : public QObject
 private Q_SLOTS:
     void layout();
     void tabOrder();
+    void screens();
     void mouse();
     void makeData();
     void saveAndLoad();
@@ -174,12 +188,13 @@ void WindowTest::layout()
 
 void WindowTest::tabOrder()
 {
-    // In a window smaller than the editor (the offscreen screen is 800 x 600), which
-    // scrolls to show the control that takes the focus.
+    // In a window smaller than the editor (on the 800 x 800 screen), which scrolls to
+    // show the control that takes the focus.
     Editor e;
     ScreenFit fit(e.w);
-    QVERIFY(fit.height() < e.w.height());
+    fit.move(screenNamed(u"small"_s)->geometry().topLeft());
     fit.show();
+    QVERIFY(fit.height() < e.w.height());
     QApplication::setActiveWindow(&fit);
     QVERIFY(QTest::qWaitForWindowActive(&fit));
 
@@ -200,6 +215,29 @@ void WindowTest::tabOrder()
         QVERIFY(fit.viewport()->rect().contains(focus->mapTo(fit.viewport(), QPoint())));
     }
     QCOMPARE(visited, expected);
+}
+
+void WindowTest::screens()
+{
+    // The window is the editor's own size where the screen holds it, and refits as it
+    // moves to a screen that does not, and back.
+    Editor e;
+    ScreenFit fit(e.w);
+    QScreen *small = screenNamed(u"small"_s), *large = screenNamed(u"large"_s);
+    QVERIFY(small && large);
+    fit.move(large->geometry().topLeft());
+    fit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fit));
+    QCOMPARE(fit.size(), e.w.size());
+    fit.move(small->geometry().topLeft());
+    QTRY_COMPARE(fit.screen(), small);
+    QVERIFY(
+        fit.height() < e.w.height() && small->availableGeometry().contains(fit.frameGeometry()));
+    // The DATA read-out shows its scroll bar before it holds any text.
+    QVERIFY(e.w.findChild<QPlainTextEdit *>(u"DDATA"_s)->verticalScrollBar()->isVisible());
+    fit.move(large->geometry().topLeft());
+    QTRY_COMPARE(fit.screen(), large);
+    QCOMPARE(fit.size(), e.w.size());
 }
 
 void WindowTest::mouse()
