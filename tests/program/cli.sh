@@ -88,12 +88,15 @@ printf '8\r\n' >eight.dat
 printf 'x\0y' >binary.dat
 head -c 100 pic.png >cut.png
 expect 1 '^dotdata: cut.png: the PNG image is cut short$' --export out.png cut.png
-# A 64 x 64 PNG whose 2 x 2 block of column 5, row 7 has one white pixel.
+# A 64 x 64 PNG whose 2 x 2 block of column 5, row 7 has one white pixel, and a whole
+# 32 x 32 PNG file whose image data ends after 31 rows.
 python3 -c 'import struct, sys, zlib
 def chunk(kind, data): return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+def png(side, raw): return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 8, 0, 0, 0, 0))
+    + chunk(b"IDAT", zlib.compress(bytes(raw))) + chunk(b"IEND", b""))
 raw = bytearray(65 * 64); raw[14 * 65 + 1 + 11] = 255
-sys.stdout.buffer.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 64, 64, 8, 0, 0, 0, 0))
-    + chunk(b"IDAT", zlib.compress(bytes(raw))) + chunk(b"IEND", b""))' >mixed.png
+open("mixed.png", "wb").write(png(64, raw)); open("rows.png", "wb").write(png(32, bytes(33 * 31)))'
+expect 1 '^dotdata: rows.png: the PNG image is damaged$' --data rows.png
 expect 1 '^dotdata: mixed.png: the 2 × 2 block of column 5, row 7 is not one colour$' --data mixed.png --scale 2
 sed '3s/.$//' data.txt >short.bas && truncate -s 17M huge.dat && cat pic.dat pic.dat >many.dat
 expect 1 '^dotdata: many.dat: the file has more than 1025 records$' --data many.dat
