@@ -97,6 +97,14 @@ def png(side, raw): return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">
 raw = bytearray(65 * 64); raw[14 * 65 + 1 + 11] = 255
 open("mixed.png", "wb").write(png(64, raw)); open("rows.png", "wb").write(png(32, bytes(33 * 31)))'
 expect 1 '^dotdata: rows.png: the PNG image is damaged$' --data rows.png
+# A progressive JPEG of 64 scans, as many as any encoder writes, is read; one more is refused.
+{ printf 'P5 32 32 255\n'; head -c 1024 /dev/zero; } | cjpeg -grayscale >grey.jpg
+for dc in '64 0: 0 0 0 0;' '65 0: 0 0 0 1; 0: 0 0 1 0;'; do # the DC whole, or in two steps
+    { echo "${dc#* }"; for k in $(seq 63); do echo "0: $k $k 0 0;"; done; } >scans
+    jpegtran -scans scans grey.jpg >"scans${dc%% *}.jpg"
+done
+ok --data scans64.jpg | grep -c ' DATA 0\{32\}$' | grep -qx 32 || fail "a 64-scan JPEG"
+expect 1 '^dotdata: scans65.jpg: the JPEG image is of a kind dotdata does not read$' --data scans65.jpg
 expect 1 '^dotdata: mixed.png: the 2 × 2 block of column 5, row 7 is not one colour$' --data mixed.png --scale 2
 sed '3s/.$//' data.txt >short.bas && truncate -s 17M huge.dat && cat pic.dat pic.dat >many.dat
 expect 1 '^dotdata: many.dat: the file has more than 1025 records$' --data many.dat
