@@ -5,9 +5,9 @@
 # refuse to start with one line; on a virtual X server it must show its window, paint
 # a click and end cleanly when the window is closed. On screens smaller than the window
 # it must stay on the screen and scroll to every control.
-# usage: smoke.sh DOTDATA X11PROBE
+# usage: smoke.sh DOTDATA X11CLOSE
 set -euo pipefail
-dotdata=$1 probe=$2 limit=20 # seconds allowed for every wait
+dotdata=$1 x11close=$2 limit=20 # seconds allowed for every wait
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 fail() {
@@ -41,7 +41,7 @@ done
 
 start() { # SCREEN SCALE [ARGS...]: runs the program with ARGS on a virtual X server with one
     # screen of that size; sets app, window and its X Y WIDTH HEIGHT
-    # -noreset: xdotool and the probe come and go, and must not meet a server resetting.
+    # -noreset: xdotool and ImageMagick come and go, and must not meet a server resetting.
     Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb=$!
     read -r -t "$limit" number <"$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
@@ -61,10 +61,35 @@ at() { # X Y [WIDTH HEIGHT]: a point or rectangle of the window's plan, scrolled
 click() { # X Y [BUTTON [TIMES]]: a click at that point of the plan
     local point
     point=$(at "$1" "$2")
-    xdotool mousemove --window "$window" "${point%,*}" "${point#*,}" click --repeat "${4:-1}" "${3:-1}"
+    xdotool mousemove --window "$window" "${point%,*}" "${point#*,}" \
+        click --repeat "${4:-1}" "${3:-1}"
+}
+shows() { # CHECK...: waits until the window passes every check, X,Y[,WxH]=RRGGBB when each
+    # pixel there has that colour, X,Y,WxH!=RRGGBB when some pixel has another (text drawn)
+    local check colours wrong deadline=$((SECONDS + limit))
+    while :; do
+        wrong=""
+        # A window not shown yet gives no picture, which fails every check.
+        import -window "$window" "$work/shot.miff" 2>/dev/null || rm -f "$work/shot.miff"
+        for check in "$@"; do
+            [[ $check =~ ^([0-9]+,[0-9]+)(,([0-9]+x[0-9]+))?(!?=)([0-9a-f]{6})$ ]] || fail "$check?"
+            local at=${BASH_REMATCH[1]} size=${BASH_REMATCH[3]:-1x1} op=${BASH_REMATCH[4]}
+            local want=${BASH_REMATCH[5]}
+            colours=$(convert "$work/shot.miff" -crop "$size+${at/,/+}" -unique-colors -depth 8 \
+                txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | tr 'A-F#' 'a-f ') || true
+            if [ "$op" = "!=" ]; then
+                grep -qvx " $want" <<<"$colours" || wrong+=" $check"
+            else
+                [ "$colours" = " $want" ] || wrong+=" $check (shows${colours//$'\n'/})"
+            fi
+        done
+        [ -z "$wrong" ] && return 0
+        ((SECONDS < deadline)) || { echo "smoke: the window shows otherwise:$wrong" >&2; return 1; }
+        sleep 0.05 # it may not have painted yet
+    done
 }
 closes() {
-    "$probe" close "$window"
+    "$x11close" "$window"
     local status=0
     wait "$app" || status=$?
     [ "$status" -eq 0 ] || fail "after the close it ended with status $status: $(cat "$work/app.log")"
@@ -76,11 +101,11 @@ start 1920x1200 1
 [ "${WIDTH}x$HEIGHT" = 1506x921 ] || fail "on a screen that holds it the window is ${WIDTH}x$HEIGHT"
 # The start-up picture: cell 0 and the selected colour black; swatch 7 in the text-entry
 # background. Swatch 2, then cell 0: the cell and the selected colour turn red.
-"$probe" expect "$window" "$limit" 28,20=000000 36,804=000000 316,860=ffffff ||
+shows 28,20=000000 36,804=000000 316,860=ffffff ||
     fail "the window does not show the start-up picture"
 click 116 860
 click 28 20
-"$probe" expect "$window" "$limit" 28,20=ff0000 36,804=ff0000 || fail "a click did not paint cell 0"
+shows 28,20=ff0000 36,804=ff0000 || fail "a click did not paint cell 0"
 closes
 
 # A picture given on the command line is shown: the second of two in a listing, whose
@@ -90,7 +115,7 @@ closes
 for n in $(seq 0 1023); do printf ' 0 \r\n'; done >"$work/black.dat"
 { "$dotdata" --data "$work/black.dat" --start 100; "$dotdata" --data "$work/pic.dat"; } >"$work/game"$'\xff.bas'
 start 1920x1200 1 -nograb "$work/game"$'\xff.bas' --sprite 2
-"$probe" expect "$window" "$limit" 28,20=ff0000 52,20=008000 76,20=000000 ||
+shows 28,20=ff0000 52,20=008000 76,20=000000 ||
     fail "the picture given on the command line is not shown"
 closes
 
@@ -108,17 +133,17 @@ for run in "1366x768 1 2" "1280x720 1 3" "1920x1080 1.5 3" "1600x800 1 2"; do
     click 400 300 5 "$turns"
     offset=$((60 * turns))
     # The preview lies at this point only once the wheel has scrolled as far as that.
-    "$probe" expect "$window" "$limit" "$(at 1150 720)=000000" ||
+    shows "$(at 1150 720)=000000" ||
         fail "$turns turns of the wheel did not scroll by $offset pixels on the $screen screen"
     # Swatch 2, then cell 992 in row 31: the cell, the selected colour and the preview
     # turn red; DOTDATA31 is still empty.
     click 132 860
     click 28 778
-    "$probe" expect "$window" "$limit" "$(at 28 778)=ff0000" "$(at 36 804)=ff0000" \
+    shows "$(at 28 778)=ff0000" "$(at 36 804)=ff0000" \
         "$(at 1132 747)=ff0000" "$(at 806 766 60 14)=ffffff" ||
         fail "a click did not paint cell 992 on the $screen screen"
     click 856 820
-    "$probe" expect "$window" "$limit" "$(at 806 766 60 14)!=ffffff" ||
+    shows "$(at 806 766 60 14)!=ffffff" ||
         fail "MAKE DATA did not fill DOTDATA31 on the $screen screen"
     closes
 done
