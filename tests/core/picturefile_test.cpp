@@ -353,7 +353,8 @@ TEST(PictureFileReader, RecordRules)
         {"unterminated quote", "\"7\r\n1\r\n2", {7}}, {"quote inside a record", "5\"1,2\"\r\n", {5, 2}},
         {"NUL bytes", std::string("\0\r\n3\0\r\n", 7), {0, 3}},
         {"long records, skipped a word at a time", "1" + std::string(20, 'x') + "\n2"
-            + std::string(17, '\t') + ",3" + std::string(9, '"') + "\r4", {1, 2, 3, 4}},
+            + std::string(17, '\t') + ",3" + std::string(9, '"') + "\r4" + std::string(9, ' ') + "\r5",
+            {1, 2, 3, 4, 5}},
         {"no bytes above 127 or full-width digits", "\xff\r\n\xef\xbc\x95\r\n4", {0, 0, 4}},
         {"each quoted record on its own", "\"1\",\"2\"\r\n\"\",3", {1, 2, 0, 3}},
     };

@@ -155,7 +155,7 @@ TEST(Images, ReadRightOrRefused)
         {png, {}, "", &table}, {bmp, {}, "", &table}, {ppm, {}, "", &table}, {xpm, {}, "", &table},
         {ico, {}, "", &table}, {gifFile, {}, "", &table}, {xpm2, {}, "", &red}, {rle, {}, "", &red},
         {QByteArray(gifFile).replace(0, 6, "GIF87a"), {}, "", &table}, {"P6 32 32 65535\n" + QByteArray(6 * kCells, '\0'), {}, "", &black},
-        {"P3 32 32 255\n" + QByteArray("255 255 255 ").repeated(kCells), {}, "", &white}, {topDown, {}, "", &table}, {surplusPng(0), {}, "", &black}, {jpeg, {}, "", nullptr},
+        {"P3\n#\n32 #\n32\n# max\n255\n" + QByteArray("255 255 255 ").repeated(kCells), {}, "", &white}, {topDown, {}, "", &table}, {surplusPng(0), {}, "", &black}, {jpeg, {}, "", nullptr},
         {png.left(png.size() / 2), K::ImageCutShort, "PNG"}, {png.chopped(1), K::ImageCutShort, "PNG"},
         {bmp.left(bmp.size() / 2), K::ImageCutShort, "BMP"}, {gifFile.left(gifFile.size() / 2), K::ImageCutShort, "GIF"},
         {gifFile.chopped(1), K::ImageCutShort, "GIF"}, {jpeg.chopped(2), K::ImageCutShort, "JPEG"},
