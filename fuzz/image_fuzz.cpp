@@ -7,25 +7,12 @@
 // image can have. The test's limits on time and memory make a slow or huge decode a
 // failure too.
 
+#include "fuzzcheck.h"
 #include "pictureio.h"
 
 #include <QCoreApplication>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
-
-namespace {
-
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "image_fuzz: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
@@ -37,8 +24,8 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     using namespace dotdata;
-    const auto read =
-        images::decodeImage(std::string_view(reinterpret_cast<const char *>(data), size));
+    const auto read = images::decodeImage(
+        std::string_view(reinterpret_cast<const char *>(data), size));
     if (!read)
         return 0;
     if (!*read) {

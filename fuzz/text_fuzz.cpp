@@ -9,23 +9,10 @@
 
 #include "dotdata/datatext.h"
 #include "dotdata/input.h"
+#include "fuzzcheck.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <set>
 #include <string_view>
-
-namespace {
-
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "text_fuzz: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -58,8 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         check(k == ErrorKind::TooManyRecords || k == ErrorKind::BinaryData
                 || k == ErrorKind::WideText || k == ErrorKind::DataLineCount
                 || k == ErrorKind::Sprites || k == ErrorKind::DataItem
-                || k == ErrorKind::DataLineLength
-                || k == ErrorKind::DataDigit,
+                || k == ErrorKind::DataLineLength || k == ErrorKind::DataDigit,
             "a failure of a kind that text cannot have");
         return 0;
     }
