@@ -21,6 +21,8 @@
 #include <algorithm>
 #include <vector>
 
+#include <sys/stat.h>
+
 using namespace dotdata;
 using namespace dotdata::editor;
 using namespace Qt::StringLiterals;
@@ -348,14 +350,19 @@ void WindowTest::saveAndLoad()
     // A save, a save over a folder that fails and names it, and a load that undoes what
     // was painted since the save, in the preview too.
     QTemporaryDir dir;
-    const QString path = dir.filePath(u"絵.dat"_s), folder = dir.filePath(u"folder.dat"_s);
-    QVERIFY(QDir(dir.path()).mkdir(u"folder.dat"_s));
-    e.fake.answers = {path, folder, path};
+    const QString path = dir.filePath(u"絵.dat"_s), folder = dir.filePath(u"folder.dat"_s),
+                  fifo = dir.filePath(u"fifo"_s);
+    QVERIFY(QDir(dir.path()).mkdir(u"folder.dat"_s) && ::mkfifo(qPrintable(fifo), 0600) == 0);
+    e.fake.answers = {path, folder, fifo, fifo, path};
     e.press(u"Command2"_s);
     QCOMPARE(QFileInfo(path).size(), 5120);
     e.press(u"Command2"_s);
-    QCOMPARE(e.fake.messages.size(), 1);
+    e.press(u"Command2"_s); // a FIFO is neither saved to nor read, and nothing waits on it
+    e.press(u"Command3"_s);
+    QCOMPARE(e.fake.messages.size(), 3);
     QVERIFY(e.fake.messages[0].startsWith(u"保存: ファイルを保存できません: "_s + folder));
+    for (const QString &message : {e.fake.messages[1], e.fake.messages[2]})
+        QVERIFY(message.endsWith(fifo + u"\n通常のファイルではありません。"_s));
     e.press(u"color6"_s);
     e.clickCell(0);
     e.clickCell(500);
@@ -377,6 +384,8 @@ void WindowTest::load()
     red.fill(Qt::red);
     QBuffer png;
     QVERIFY(png.open(QIODevice::WriteOnly) && red.save(&png, "png"));
+    QByteArray mixed = "P1 64 64\n" + QByteArray("0 ").repeated(4096); // block (5, 7) of 2 x 2
+    mixed[9 + 2 * (14 * 64 + 11)] = '1';
     // clang-format off
     const std::pair<QByteArray, QString> cases[] = { // no file at all; the reason, or none
         {{}, u"ファイルを開けません。"_s}, {twos + " 2 \r\n 2 \r\n 2 \r\n", u"レコードが多すぎます (最大 1025 件)"_s},
@@ -388,6 +397,12 @@ void WindowTest::load()
         {QByteArray(" 2 \r\n").repeated(10), {}}, // the cells after the tenth keep theirs
         {QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(64), u"2 枚の絵の DATA があります"_s},
         {QByteArray(17 << 20, ' '), u"ファイルが大きすぎます (最大 16 MiB)"_s},
+        {QByteArray("x\0y", 3), u"画像でも文字でもないバイナリ データです。"_s}, {QByteArray("\xFF\xFE 5\0", 5), u"UTF-16 のファイルです。"_s},
+        {"10 DATA 1,2,3\n", u"1 行目の DATA が 0 から 7 の 32 桁の数字ではありません。"_s},
+        {"10 DATA " + QByteArray(31, '0') + "\n", u"1 行目の DATA の数字が 31 桁です"_s},
+        {"10 DATA 8" + QByteArray(31, '0') + "\n", u"1 行目の DATA の数字 8 に対応する色がありません"_s},
+        {"P4 32 32\n" + QByteArray(128, '\0') + "x", u"PBM 画像が壊れています。"_s}, {mixed, u"5 列 7 行の 2 × 2 ピクセルのブロックが一色ではありません。"_s},
+        {"#define x_width 32\n#define x_height 32\nstatic char x_bits[] = { 0X00 };\n", u"この種類の XBM 画像は読み込めません。"_s},
     };
     // clang-format on
     for (const auto &[content, reason] : cases) {
