@@ -126,6 +126,15 @@ expect 1 '^dotdata: out.foo: dotdata writes no .foo files: it writes an image as
 mkdir folder.dat && expect 1 'cannot replace folder.dat: Is a directory' --export folder.dat pic.dat
 stdout=/dev/full expect 1 'standard output: No space left' --data pic.dat
 stdout=/dev/null expect 1 '^dotdata: cannot replace /dev/stdout: not a regular file; an output must be one$' --export /dev/stdout pic.dat
+# The other refusals, as worded.
+mkfifo fifo && printf '\xff\xfe 5\0' >wide.dat && sed 's/DATA 0/DATA 8/' data.txt >eight.bas
+expect 2 '^dotdata: --data and --export exclude each other' --data pic.dat --export x.dat
+expect 1 '^dotdata: fifo: not a regular file$' --data fifo
+expect 1 '^dotdata: cannot read /proc/self/mem: Input/output error$' --data /proc/self/mem
+expect 1 '^dotdata: wide.dat: the file is UTF-16 text .*; dotdata reads ASCII text$' --data wide.dat
+expect 1 '^dotdata: eight.bas: line 1: the digit 8 has no palette colour \(0 to 7\)$' --data eight.bas
+expect 2 '^dotdata: --start: the start number "1e400" is outside the range' --data pic.dat --start 1e400
+expect 2 '^dotdata: --start: the line number " 1E\+16" would be written more than once' --data pic.dat --start 1e16
 [ "$(cat out.png)" = kept ] && [ -z "$(ls out.* | grep -v out.png)" ] || fail "a failed export changed its output"
 # Usage errors: status 2 and the usage.
 # The editor's own options reach Qt before the usage is checked, as in any Qt program.
