@@ -88,15 +88,20 @@ printf '8\r\n' >eight.dat
 printf 'x\0y' >binary.dat
 head -c 100 pic.png >cut.png
 expect 1 '^dotdata: cut.png: the PNG image is cut short$' --export out.png cut.png
-# A 64 x 64 PNG whose 2 x 2 block of column 5, row 7 has one white pixel, and a whole
-# 32 x 32 PNG file whose image data ends after 31 rows.
+# A 64 x 64 PNG whose 2 x 2 block of column 5, row 7 has one white pixel; whole 32 x 32
+# PNG files whose image data ends after 31 rows, and interlaced with one byte more or less.
 python3 -c 'import struct, sys, zlib
 def chunk(kind, data): return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-def png(side, raw): return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 8, 0, 0, 0, 0))
+def png(side, raw, laced=0): return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 8, 0, 0, 0, laced))
     + chunk(b"IDAT", zlib.compress(bytes(raw))) + chunk(b"IEND", b""))
 raw = bytearray(65 * 64); raw[14 * 65 + 1 + 11] = 255
-open("mixed.png", "wb").write(png(64, raw)); open("rows.png", "wb").write(png(32, bytes(33 * 31)))'
-expect 1 '^dotdata: rows.png: the PNG image is damaged$' --data rows.png
+passes = sum((32 - y + dy - 1) // dy * (1 + (32 - x + dx - 1) // dx) for x, y, dx, dy in
+    ((0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2)))
+for name, image in (("mixed", png(64, raw)), ("rows", png(32, bytes(33 * 31))), ("laced", png(32, bytes(passes), 1)),
+    ("laced-less", png(32, bytes(passes - 1), 1)), ("laced-more", png(32, bytes(passes + 1), 1))):
+    open(name + ".png", "wb").write(image)'
+ok --data laced.png | grep -c ' DATA 0\{32\}$' | grep -qx 32 || fail "an interlaced PNG"
+for png in rows laced-less laced-more; do expect 1 "^dotdata: $png.png: the PNG image is damaged$" --data $png.png; done
 # A progressive JPEG of 64 scans, as many as any encoder writes, is read; one more is refused.
 { printf 'P5 32 32 255\n'; head -c 1024 /dev/zero; } | cjpeg -grayscale >grey.jpg
 for dc in '64 0: 0 0 0 0;' '65 0: 0 0 0 1; 0: 0 0 1 0;'; do # the DC whole, or in two steps
