@@ -118,6 +118,11 @@ TEST(Images, ReadRightOrRefused)
     QByteArray badCrc = chunk("tEXt", "a\0b"); // in a chunk a decoder may pass over
     badCrc[badCrc.size() - 1] = char(badCrc[badCrc.size() - 1] ^ 1);
     badCrc.prepend(png.left(33)).append(png.mid(33));
+    // A header field set to a value no encoder writes, or a move below the last row.
+    const auto patched = [](QByteArray bytes, qsizetype at, const QByteArray &with) {
+        return bytes.replace(at, with.size(), with);
+    };
+    const qsizetype sof = jpeg.indexOf("\xFF\xC0");
     QImage deep(2048, 2048, QImage::Format_RGBA64);
     deep.fill(Qt::red);
     // clang-format off
@@ -144,6 +149,12 @@ TEST(Images, ReadRightOrRefused)
         {written(deep, "png"), K::ImageUnsupported, "PNG"},
         {"P6\n20000 20000\n255\nxyz", K::ImageSize, ""}, {"P1 64 32\n", K::ImageSize, ""},
         {"P1 48 48\n", K::ImageSize, ""}, {QByteArray(ico).replace(6, 2, "\x40\x40"), K::ImageDamaged, "ICO"},
+        {patched(bmp, 14, le32(41)), K::ImageUnsupported, "BMP"}, {patched(bmp, 28, "\2"), K::ImageUnsupported, "BMP"},
+        {patched(bmp, 10, le32(10)), K::ImageDamaged, "BMP"}, {patched(bmp, 10, le32(20)), K::ImageDamaged, "BMP"},
+        {patched(rle, 22, le32(quint32(-32))), K::ImageDamaged, "BMP"}, {patched(rle, 62, QByteArray("\0\2\0\x40\0\1", 6)), K::ImageDamaged, "BMP"},
+        {patched(ico, 18, le32(10)), K::ImageDamaged, "ICO"}, {patched(ico, 22, le32(108)), K::ImageUnsupported, "ICO"},
+        {patched(jpeg, sof + 4, "\x0C"), K::ImageUnsupported, "JPEG"}, {patched(jpeg, sof + 9, "\2"), K::ImageUnsupported, "JPEG"},
+        {patched(jpeg, sof + 1, "\xC3"), K::ImageUnsupported, "JPEG"},
     };
     // clang-format on
     for (const auto &[bytes, kind, name, cells] : cases) {
