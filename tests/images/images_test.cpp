@@ -129,6 +129,7 @@ TEST(Images, ReadRightOrRefused)
     const struct { QByteArray bytes; std::optional<K> kind; const char *name; const Picture::Table *cells = nullptr; } cases[] = {
         {png, {}, "", &table}, {bmp, {}, "", &table}, {ppm, {}, "", &table}, {xpm, {}, "", &table},
         {ico, {}, "", &table}, {gifFile, {}, "", &table}, {xpm2, {}, "", &red}, {rle, {}, "", &red},
+        {written(picture.convertToFormat(QImage::Format_Indexed8), "png"), {}, "", &table}, {QByteArray(xpm).replace("{", "{ /* w h colours chars */"), {}, "", &table},
         {QByteArray(gifFile).replace(0, 6, "GIF87a"), {}, "", &table}, {"P6 32 32 65535\n" + QByteArray(6 * kCells, '\0'), {}, "", &black},
         {"P3\n#\n32 #\n32\n# max\n255\n" + QByteArray("255 255 255 ").repeated(kCells), {}, "", &white}, {topDown, {}, "", &table}, {surplusPng(0), {}, "", &black}, {jpeg, {}, "", nullptr},
         {png.left(png.size() / 2), K::ImageCutShort, "PNG"}, {png.chopped(1), K::ImageCutShort, "PNG"},
