@@ -143,7 +143,8 @@ expect 2 '^dotdata: --start: the line number " 1E\+16" would be written more tha
 [ "$(cat out.png)" = kept ] && [ -z "$(ls out.* | grep -v out.png)" ] || fail "a failed export changed its output"
 # Usage errors: status 2 and the usage.
 # The editor's own options reach Qt before the usage is checked, as in any Qt program.
-expect 2 "Unknown option 'bogus'" -platform offscreen --bogus
+expect 2 "^dotdata: Unknown option 'bogus'; see 'dotdata --help'$" -platform offscreen --bogus
+expect 2 "^dotdata: Missing value after '--start'; see 'dotdata --help'$" --data pic.dat --start
 expect 2 '--data needs a FILE' --data --scale 2
 expect 2 '^dotdata: --start: .*"x" is not a decimal number' --data pic.dat --start x
 for option in --crlf --quote "--step 5" "--start 1"; do

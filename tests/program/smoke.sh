@@ -15,15 +15,17 @@ fail() {
     exit 1
 }
 
-refuses() { # ENV-ARGS...: a failure code and one line, not an abort inside Qt
-    local status=0
+refuses() { # PATTERN ENV-ARGS...: status 1 and one line that matches, not an abort inside Qt
+    local pattern=$1 status=0
+    shift
     env "$@" timeout "$limit" "$dotdata" >/dev/null 2>"$work/err" || status=$?
-    [ "$status" -ne 0 ] && [ "$status" -lt 124 ] && [ "$(wc -l <"$work/err")" -eq 1 ] ||
+    [ "$status" -eq 1 ] && [ "$(wc -l <"$work/err")" -eq 1 ] && grep -q "$pattern" "$work/err" ||
         fail "with env $* it ended with status $status, saying: $(cat "$work/err")"
 }
-refuses -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM
-refuses DISPLAY=:9999 QT_QPA_PLATFORM=
-refuses -u DISPLAY WAYLAND_DISPLAY=wayland-gone QT_QPA_PLATFORM=
+refuses '^dotdata: no display found' -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM
+shown='^dotdata: cannot show the window: ' # and what Qt said
+refuses "$shown" -u WAYLAND_DISPLAY DISPLAY=:9999 QT_QPA_PLATFORM=
+refuses "$shown" -u DISPLAY WAYLAND_DISPLAY=wayland-gone QT_QPA_PLATFORM=
 
 mkfifo "$work/display"
 # On a fresh X server, which resets whenever its last client leaves, the program must
