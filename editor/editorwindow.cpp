@@ -14,7 +14,6 @@
 #include "dotdata/fileio.h"
 #include "dotdata/picturefile.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -46,11 +45,6 @@ constexpr char kCannotSave[] = QT_TRANSLATE_NOOP(
 constexpr char kCannotLoad[] = QT_TRANSLATE_NOOP(
     "EditorWindow", "ファイルを読み込めません: %1\n%2");
 } // namespace texts
-
-QString text(const char *source)
-{
-    return QCoreApplication::translate("EditorWindow", source);
-}
 
 QString shownPath(const std::filesystem::path &path)
 {

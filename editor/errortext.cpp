@@ -14,14 +14,10 @@ using namespace Qt::StringLiterals;
 
 namespace dotdata::editor {
 
-namespace {
-
 QString text(const char *source)
 {
     return QCoreApplication::translate("EditorWindow", source);
 }
-
-} // namespace
 
 QString reasonText(const Error &error)
 {

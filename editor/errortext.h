@@ -9,6 +9,9 @@
 
 namespace dotdata::editor {
 
+/// One of the window's texts, in the language it is shown in.
+QString text(const char *source);
+
 /// Why something failed, in the window's language (Japanese), with the system's own
 /// wording of its reason on a line of its own where the system gave one.
 QString reasonText(const Error &error);

@@ -19,11 +19,6 @@ Check checkSide(long long width, long long height, int &side)
     return std::nullopt;
 }
 
-// Defined in textcheck.cpp.
-Check checkPnm(Bytes b, int &side);
-Check checkXbm(Bytes b, int &side);
-Check checkXpm(Bytes b, int &side);
-
 namespace {
 
 // ---- BMP, and the bitmap of an icon

@@ -85,4 +85,9 @@ Check checkSide(long long width, long long height, int &side);
 /// compressed data exactly as much as its header needs.
 Check checkPng(Bytes b, int &side);
 
+/// The text images, by their headers' numbers: plain or raw PBM, PGM and PPM; XBM; XPM.
+Check checkPnm(Bytes b, int &side);
+Check checkXbm(Bytes b, int &side);
+Check checkXpm(Bytes b, int &side);
+
 } // namespace dotdata::images::detail

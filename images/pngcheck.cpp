@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <vector>
 
 namespace dotdata::images::detail {
@@ -58,8 +57,6 @@ public:
     ~ImageData() { inflateEnd(&m_z); }
     ImageData(const ImageData &) = delete;
     ImageData &operator=(const ImageData &) = delete;
-
-    std::size_t size() const { return m_size; }
 
     Check feed(Bytes data)
     {

@@ -14,10 +14,6 @@
 
 namespace dotdata::images::detail {
 
-Check checkPnm(Bytes b, int &side);
-Check checkXbm(Bytes b, int &side);
-Check checkXpm(Bytes b, int &side);
-
 namespace {
 
 constexpr long long kHuge = 1 << 30;

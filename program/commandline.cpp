@@ -13,7 +13,6 @@
 
 #include <QCoreApplication>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -27,16 +26,19 @@ namespace dotdata::program {
 
 namespace {
 
-bool writeOut(std::string_view bytes)
-{
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size()
-        && std::fflush(stdout) == 0;
-}
-
 int fail(const std::string &message)
 {
     std::fprintf(stderr, "dotdata: %s\n", message.c_str());
     return 1;
+}
+
+/// Writes the bytes to the standard output: status 0, or 1 with the reason said.
+int writeOut(std::string_view bytes)
+{
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size()
+        && std::fflush(stdout) == 0)
+        return 0;
+    return fail(std::string("cannot write to the standard output: ") + std::strerror(errno));
 }
 
 constexpr const char *kImageSuffixes = ".png .bmp .ppm .xpm .ico";
@@ -174,11 +176,9 @@ std::string describe(const Error &error)
 {
     const std::string file = error.file.string();
     const std::string in = file + ": ", line = "line " + std::to_string(error.line) + ": ";
-    std::string numbers = error.text;
-    std::replace(numbers.begin(), numbers.end(), ' ', ',');
-    for (std::size_t comma = numbers.find(','); comma != numbers.npos;
-         comma = numbers.find(',', comma + 2))
-        numbers.insert(comma + 1, " ");
+    std::string numbers; // "5000 6000" as "5000, 6000"
+    for (const char c : error.text)
+        numbers += c == ' ' ? std::string(", ") : std::string(1, c);
     const auto system = [&](const char *what) {
         return std::string(what) + " " + file + ": " + std::strerror(error.systemError);
     };
@@ -273,9 +273,7 @@ int runCommand(const Command &command, const QString &helpText)
         const QByteArray text = command.mode == Command::Mode::Help
             ? helpText.toUtf8()
             : "dotdata " + QCoreApplication::applicationVersion().toUtf8() + '\n';
-        return writeOut(text.toStdString())
-            ? 0
-            : fail(std::string("cannot write to the standard output: ") + std::strerror(errno));
+        return writeOut(text.toStdString());
     }
     const Result<PictureRecords> records = images::readPicture(command.file, command.sprite);
     if (!records)
@@ -285,12 +283,8 @@ int runCommand(const Command &command, const QString &helpText)
     // The start number was checked with the arguments.
     const RowLines lines = makeRowLines(picture.table(), command.start, command.style).value();
 
-    if (command.mode == Command::Mode::Data) {
-        if (!writeOut(dataText(lines, command.crlf)))
-            return fail(
-                std::string("cannot write to the standard output: ") + std::strerror(errno));
-        return 0;
-    }
+    if (command.mode == Command::Mode::Data)
+        return writeOut(dataText(lines, command.crlf));
     // Told apart in any case: SHIP.BAS is DATA text.
     const std::string suffix =
         QString::fromStdString(command.output.extension().string()).mid(1).toLower().toStdString();

@@ -13,6 +13,9 @@
 
 namespace dotdata {
 
+namespace {
+
+/// Text after a UTF-8 byte-order mark, if any; a UTF-16 or UTF-32 one is WideText.
 Result<std::string_view> withoutByteOrderMark(std::string_view bytes)
 {
     // A UTF-16 or UTF-32 text has a NUL byte beside every character; read as records it
@@ -27,6 +30,8 @@ Result<std::string_view> withoutByteOrderMark(std::string_view bytes)
         return Error {.kind = ErrorKind::WideText, .text = "UTF-16"};
     return bytes;
 }
+
+} // namespace
 
 InputForm recogniseInput(std::string_view text)
 {

@@ -10,9 +10,6 @@
 
 namespace dotdata {
 
-/// Text after a UTF-8 byte-order mark, if any; a UTF-16 or UTF-32 one is WideText.
-Result<std::string_view> withoutByteOrderMark(std::string_view bytes);
-
 /// What the bytes of an input hold, told by their content, not by the file's name.
 /// Images are told apart before this is asked.
 enum class InputForm {
