@@ -132,8 +132,7 @@ struct Repainted : QObject
 QScreen *screenNamed(const QString &name)
 {
     const QList<QScreen *> screens = QGuiApplication::screens();
-    const auto named = std::find_if(
-        screens.begin(), screens.end(), [&](QScreen *screen) { return screen->name() == name; });
+    const auto named = std::ranges::find(screens, name, &QScreen::name);
     return named == screens.end() ? nullptr : *named;
 }
 
@@ -228,7 +227,7 @@ void WindowTest::screens()
     QScreen *small = screenNamed(u"small"_s);
     fit.show();
     QVERIFY(QTest::qWaitForWindowExposed(&fit));
-    for (const QString name : {u"just wide enough"_s, u"small"_s, u"just tall enough"_s}) {
+    for (const QString &name : {u"just wide enough"_s, u"small"_s, u"just tall enough"_s}) {
         QScreen *screen = screenNamed(name);
         fit.move(screen->geometry().topLeft());
         QTRY_COMPARE(fit.screen(), screen);

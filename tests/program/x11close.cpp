@@ -7,16 +7,13 @@
 
 #include <X11/Xlib.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 int main(int argc, char **argv)
 {
     Display *display = argc == 2 ? XOpenDisplay(nullptr) : nullptr;
-    if (!display) {
-        std::fputs("usage (with DISPLAY set): x11close WINDOW\n", stderr);
-        return 2;
-    }
+    if (!display)
+        return 2; // no window given, or no display to send to
     XEvent event {};
     event.xclient = {ClientMessage, 0, False, display, std::strtoul(argv[1], nullptr, 0),
         XInternAtom(display, "WM_PROTOCOLS", False), 32, {}};
