@@ -136,6 +136,15 @@ QScreen *screenNamed(const QString &name)
     return named == screens.end() ? nullptr : *named;
 }
 
+/// Rows of 2s as lines of a listing, numbered 10, 20 ...
+QByteArray dataLines(int count)
+{
+    QByteArray lines;
+    for (int r = 1; r <= count; ++r)
+        lines += QByteArray::number(10 * r) + " DATA " + QByteArray(32, '2') + '\n';
+    return lines;
+}
+
 QColor shownAt(QWidget *widget)
 {
     return widget->grab().toImage().pixelColor(20, 20);
@@ -389,12 +398,13 @@ void WindowTest::load()
     const std::pair<QByteArray, QString> cases[] = { // no file at all; the reason, or none
         {{}, u"ファイルを開けません。"_s}, {twos + " 2 \r\n 2 \r\n 2 \r\n", u"レコードが多すぎます (最大 1025 件)"_s},
         {" 8 \r\n" + twos, u"1 番目のレコードの値 8"_s}, {twos + " 9 \r\n", u"1024 番目のレコードの値 9"_s},
-        {QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(31), u"DATA 行が 31 行あります"_s},
+        {dataLines(31), u"DATA 行が 31 行あります"_s},
         {png.data().chopped(20), u"PNG 画像が途中で切れています。"_s},
         {"P1 64 32\n", u"画像の大きさが 64 × 32 です。"_s},
         {twos + " 2 \r\n 9 \r\n", {}}, // the 9 belongs to no cell
         {QByteArray(" 2 \r\n").repeated(10), {}}, // the cells after the tenth keep theirs
-        {QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(64), u"2 枚の絵の DATA があります"_s},
+        {dataLines(64), u"2 枚の絵の DATA があります"_s},
+        {QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(32), u"2 行目の行番号 10 は 1 行目と同じです"_s},
         {QByteArray(17 << 20, ' '), u"ファイルが大きすぎます (最大 16 MiB)"_s},
         {QByteArray("x\0y", 3), u"画像でも文字でもないバイナリ データです。"_s}, {QByteArray("\xFF\xFE 5\0", 5), u"UTF-16 のファイルです。"_s},
         {"10 DATA 1,2,3\n", u"1 行目の DATA が 0 から 7 の 32 桁の数字ではありません。"_s},
