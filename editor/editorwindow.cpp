@@ -14,6 +14,7 @@
 #include "dotdata/fileio.h"
 #include "dotdata/picturefile.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -44,6 +45,12 @@ constexpr char kCannotSave[] = QT_TRANSLATE_NOOP(
     "EditorWindow", "ファイルを保存できません: %1\n%2");
 constexpr char kCannotLoad[] = QT_TRANSLATE_NOOP(
     "EditorWindow", "ファイルを読み込めません: %1\n%2");
+constexpr char kUnsaved[] = QT_TRANSLATE_NOOP(
+    "EditorWindow", "絵が変更されています。\n閉じる前に保存しますか？");
+// The keys in brackets answer without the mouse, as on most Japanese desktops.
+constexpr char kSaveFirst[] = QT_TRANSLATE_NOOP("EditorWindow", "保存する(&S)");
+constexpr char kDiscard[] = QT_TRANSLATE_NOOP("EditorWindow", "保存しない(&N)");
+constexpr char kCancel[] = QT_TRANSLATE_NOOP("EditorWindow", "キャンセル");
 } // namespace texts
 
 QString shownPath(const std::filesystem::path &path)
@@ -151,18 +158,34 @@ std::optional<QString> EditorWindow::chooseFile(
             {text(texts::kDataFiles), text(texts::kAllFiles)}, text(selectedFilter), mode});
 }
 
-void EditorWindow::save()
+bool EditorWindow::save()
 {
     const std::optional<QString> chosen = chooseFile(
         texts::kSaveTitle, texts::kAllFiles, QFileDialog::AcceptSave);
     if (!chosen)
-        return;
+        return false;
     const std::filesystem::path path = QFile::encodeName(*chosen).toStdString();
     const Status written = writeFileAtomically(path, pictureFileText(m_picture.table()));
     if (!written) {
         m_dialogs.showError(this, text(texts::kSave),
             text(texts::kCannotSave).arg(shownPath(path), reasonText(written.error())));
+        return false;
     }
+    m_keptTable = m_picture.table();
+    return true;
+}
+
+void EditorWindow::closeEvent(QCloseEvent *event)
+{
+    // Only the table is saved, so a paint that left it as it was loses nothing.
+    if (m_picture.table() == m_keptTable) {
+        event->accept();
+        return;
+    }
+    const SaveAnswer answer = m_dialogs.askToSave(this,
+        {text(texts::kForm1), text(texts::kUnsaved), text(texts::kSaveFirst), text(texts::kDiscard),
+            text(texts::kCancel)});
+    event->setAccepted(answer == SaveAnswer::Discard || (answer == SaveAnswer::Save && save()));
 }
 
 void EditorWindow::load()
@@ -184,6 +207,7 @@ void EditorWindow::loadFile(const std::filesystem::path &path, int sprite)
         return;
     }
     records.value().applyTo(m_picture);
+    m_keptTable = m_picture.table();
     m_grid->update();
     m_preview->update();
 }

@@ -42,6 +42,11 @@ public:
     /// a failure is shown and changes nothing.
     void loadFile(const std::filesystem::path &path, int sprite = 0);
 
+protected:
+    /// A picture changed since the last save or load (or since the start) is not closed
+    /// before the user has chosen to save it, with a save that succeeds, or to discard it.
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     /// Names and places a new control.
     template<typename Control>
@@ -50,7 +55,8 @@ private:
     void selectColor(int index);
     void paintCell(int cell);
     void makeData();
-    void save();
+    /// Whether the picture was written.
+    bool save();
     void load();
     /// Shows the file chooser; none when the user cancels.
     std::optional<QString> chooseFile(
@@ -58,6 +64,8 @@ private:
 
     UserDialogs &m_dialogs;
     Picture m_picture;
+    /// The table as last saved or loaded: closing asks only when the picture differs.
+    Picture::Table m_keptTable {};
 
     std::array<ColorBox *, kPaletteSize> m_swatches {};
     ColorBox *m_selectedColor = nullptr;

@@ -113,6 +113,14 @@ QString reasonText(const Error &error)
                      .arg(error.value)
                      .arg(numbers);
         break;
+    case ErrorKind::DataLineRepeated:
+        reason = text(QT_TRANSLATE_NOOP("EditorWindow",
+                          "%1 行目の行番号 %2 は %3 行目と同じです (BASIC は同じ番号の行を 1 "
+                          "行しか残しません)。"))
+                     .arg(error.line)
+                     .arg(QString::fromStdString(error.text))
+                     .arg(error.value);
+        break;
     case ErrorKind::ImageCutShort:
         reason = text(QT_TRANSLATE_NOOP("EditorWindow", "%1 画像が途中で切れています。"))
                      .arg(QString::fromStdString(error.text));

@@ -3,6 +3,8 @@
 
 #include "screenfit.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QScreen>
 #include <QStyle>
@@ -36,6 +38,13 @@ bool ScreenFit::event(QEvent *event)
     if ((event->type() == QEvent::Show || event->type() == QEvent::Move) && room() != m_fittedTo)
         fit();
     return QScrollArea::event(event);
+}
+
+void ScreenFit::closeEvent(QCloseEvent *event)
+{
+    QCloseEvent asked;
+    QCoreApplication::sendEvent(widget(), &asked);
+    event->setAccepted(asked.isAccepted());
 }
 
 QRect ScreenFit::room() const

@@ -22,6 +22,8 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    /// The widget decides, as if it were the window.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     /// The area the window frame may take, as far as the window system has told it.

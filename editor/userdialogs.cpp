@@ -4,6 +4,7 @@
 #include "userdialogs.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace dotdata::editor {
 
@@ -30,6 +31,22 @@ std::optional<QString> QtUserDialogs::chooseFile(QWidget *parent, const FileRequ
 void QtUserDialogs::showError(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox::critical(parent, title, text);
+}
+
+SaveAnswer QtUserDialogs::askToSave(QWidget *parent, const SaveQuestion &question)
+{
+    QMessageBox box(
+        QMessageBox::Warning, question.title, question.text, QMessageBox::NoButton, parent);
+    QPushButton *save = box.addButton(question.save, QMessageBox::AcceptRole);
+    const QPushButton *discard = box.addButton(question.discard, QMessageBox::DestructiveRole);
+    QPushButton *cancel = box.addButton(question.cancel, QMessageBox::RejectRole);
+    // Enter keeps the work; Escape, or closing the question, keeps the window.
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return SaveAnswer::Save;
+    return box.clickedButton() == discard ? SaveAnswer::Discard : SaveAnswer::Cancel;
 }
 
 } // namespace dotdata::editor

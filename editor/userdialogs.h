@@ -28,6 +28,17 @@ struct FileRequest
 /// takes a new name; an open takes only an existing file.
 void setUpFileDialog(QFileDialog &dialog, const FileRequest &request);
 
+/// A question whether to save the picture first, with the captions of its three answers.
+struct SaveQuestion
+{
+    QString title;
+    QString text;
+    QString save;
+    QString discard;
+    QString cancel;
+};
+enum class SaveAnswer { Save, Discard, Cancel };
+
 /// Everything the window asks of the user outside its own controls.
 class UserDialogs
 {
@@ -37,6 +48,8 @@ public:
     /// The chosen path, or none when the user cancels.
     virtual std::optional<QString> chooseFile(QWidget *parent, const FileRequest &request) = 0;
     virtual void showError(QWidget *parent, const QString &title, const QString &text) = 0;
+    /// Cancel also when the user closes the question itself.
+    virtual SaveAnswer askToSave(QWidget *parent, const SaveQuestion &question) = 0;
 };
 
 /// The dialogs of the desktop: QFileDialog and QMessageBox.
@@ -45,6 +58,7 @@ class QtUserDialogs final : public UserDialogs
 public:
     std::optional<QString> chooseFile(QWidget *parent, const FileRequest &request) override;
     void showError(QWidget *parent, const QString &title, const QString &text) override;
+    SaveAnswer askToSave(QWidget *parent, const SaveQuestion &question) override;
 };
 
 } // namespace dotdata::editor

@@ -45,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         check(k == ErrorKind::TooManyRecords || k == ErrorKind::BinaryData
                 || k == ErrorKind::WideText || k == ErrorKind::DataLineCount
                 || k == ErrorKind::Sprites || k == ErrorKind::DataItem
-                || k == ErrorKind::DataLineLength || k == ErrorKind::DataDigit,
+                || k == ErrorKind::DataLineLength || k == ErrorKind::DataDigit
+                || k == ErrorKind::DataLineRepeated,
             "a failure of a kind that text cannot have");
         return 0;
     }

@@ -230,6 +230,9 @@ std::string describe(const Error &error)
     case ErrorKind::NoSuchSprite:
         return in + "no picture " + std::to_string(error.line) + ": the DATA holds "
             + std::to_string(error.value) + ", from lines " + numbers;
+    case ErrorKind::DataLineRepeated:
+        return in + line + "the line number " + error.text + " is also that of line "
+            + std::to_string(error.value) + "; BASIC keeps only one line of a number";
     case ErrorKind::ImageCutShort:
         return in + "the " + error.text + " image is cut short";
     case ErrorKind::ImageDamaged:

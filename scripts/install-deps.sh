@@ -21,7 +21,8 @@ if [ "$need" = test ]; then
         libgtest-dev libgmock-dev libbenchmark-dev
         xvfb xdotool x11-utils libxdamage-dev
         desktop-file-utils appstream lintian
-        hyperfine strace python3 bwbasic imagemagick libjpeg-turbo-progs time
+        hyperfine strace python3 imagemagick libjpeg-turbo-progs time
+        bwbasic yabasic brandy
         locales
     )
 fi

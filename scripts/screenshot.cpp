@@ -29,6 +29,8 @@ struct NoDialogs : UserDialogs
         std::fprintf(stderr, "window_screenshot: %s\n", qPrintable(text));
         std::exit(1);
     }
+    // The picture is drawn only to be shown: nothing to keep.
+    SaveAnswer askToSave(QWidget *, const SaveQuestion &) override { return SaveAnswer::Discard; }
 };
 
 void click(QWidget *widget, QPoint at)

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <optional>
 #include <system_error>
+#include <vector>
 
 namespace dotdata {
 
@@ -208,10 +209,16 @@ std::optional<DataLine> dataLine(std::string_view line)
 
 Result<PictureRecords> readDataText(std::string_view text, int sprite)
 {
-    // Every DATA line must be a row; the rows are collected as the lines' digits.
-    std::string digits;
-    std::string firstNumbers;
-    int lines = 0;
+    // Every DATA line must be a row. BASIC reads DATA in the order of the line numbers,
+    // not of the lines in the file, so the rows are sorted by number before they count.
+    struct Row
+    {
+        double number;
+        long long line; // in the file, from 1
+        std::string_view written;
+        std::string_view digits;
+    };
+    std::vector<Row> rows;
     std::optional<Error> error;
     forEachLine(text, [&](long long line, std::string_view content) {
         const std::optional<DataLine> data = dataLine(content);
@@ -229,16 +236,34 @@ Result<PictureRecords> readDataText(std::string_view text, int sprite)
             error = Error {.kind = ErrorKind::DataDigit, .line = line, .value = *noColor - '0'};
         if (error)
             return false;
-        if (lines++ % kRows == 0)
-            firstNumbers += (firstNumbers.empty() ? "" : " ") + std::string(data->number);
-        digits += item;
+        // dataLine took only numbers that convert.
+        rows.push_back({parseStartNumber(data->number).value(), line, data->number, item});
         return true;
     });
     if (error)
         return *error;
-    const int sprites = lines / kRows;
+    // Stable, so that lines of one number stay in file order and the first repeat found
+    // is the one the file reaches first.
+    std::stable_sort(
+        rows.begin(), rows.end(), [](const Row &a, const Row &b) { return a.number < b.number; });
+    std::size_t repeat = 0; // the later of two lines of a number, or none
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        if (rows[i].number == rows[i - 1].number && (!repeat || rows[i].line < rows[repeat].line))
+            repeat = i;
+    }
+    if (repeat) {
+        return Error {.kind = ErrorKind::DataLineRepeated,
+            .line = rows[repeat].line,
+            .value = rows[repeat - 1].line,
+            .text = std::string(rows[repeat].written)};
+    }
+    const auto lines = static_cast<long long>(rows.size());
+    const long long sprites = lines / kRows;
     if (lines % kRows != 0)
         return Error {.kind = ErrorKind::DataLineCount, .value = lines};
+    std::string firstNumbers;
+    for (std::size_t r = 0; r < rows.size(); r += kRows)
+        firstNumbers += (firstNumbers.empty() ? "" : " ") + std::string(rows[r].written);
     if (sprite == 0 && sprites > 1)
         return Error {.kind = ErrorKind::Sprites, .value = sprites, .text = firstNumbers};
     if (sprite < 0 || sprite > sprites)
@@ -247,10 +272,12 @@ Result<PictureRecords> readDataText(std::string_view text, int sprite)
             .value = sprites,
             .text = firstNumbers};
     PictureRecords records;
-    const std::string_view rows = std::string_view(digits).substr(
-        std::size_t(std::max(sprite, 1) - 1) * kCells, kCells);
-    for (const char c : rows)
-        records.values[std::size_t(records.count++)] = std::int16_t(c - '0');
+    const std::size_t first = std::size_t(std::max(sprite, 1) - 1) * kRows;
+    // Text without DATA lines holds no records.
+    for (std::size_t r = first; r < std::min(first + kRows, rows.size()); ++r) {
+        for (const char c : rows[r].digits)
+            records.values[std::size_t(records.count++)] = std::int16_t(c - '0');
+    }
     return records;
 }
 

@@ -8,6 +8,8 @@
 #include "editorwindow.h"
 #include "screenfit.h"
 
+#include "dotdata/picturefile.h"
+
 #include <QApplication>
 #include <QBuffer>
 #include <QLineEdit>
@@ -47,8 +49,15 @@ struct FakeDialogs : UserDialogs
     {
         messages << title + u": "_s + t;
     }
+    SaveAnswer askToSave(QWidget *, const SaveQuestion &q) override
+    {
+        questions << QStringList {q.title, q.text, q.save, q.discard, q.cancel}.join(u'|');
+        return saveAnswer;
+    }
 
     QStringList answers;
+    SaveAnswer saveAnswer = SaveAnswer::Cancel;
+    QStringList questions;
     std::vector<FileRequest> dialogs;
     QStringList messages;
 };
@@ -136,6 +145,15 @@ QScreen *screenNamed(const QString &name)
     return named == screens.end() ? nullptr : *named;
 }
 
+/// Rows of 2s as lines of a listing, numbered 10, 20 ...
+QByteArray dataLines(int count)
+{
+    QByteArray lines;
+    for (int r = 1; r <= count; ++r)
+        lines += QByteArray::number(10 * r) + " DATA " + QByteArray(32, '2') + '\n';
+    return lines;
+}
+
 QColor shownAt(QWidget *widget)
 {
     return widget->grab().toImage().pixelColor(20, 20);
@@ -155,6 +173,8 @@ private Q_SLOTS:
     void makeData();
     void saveAndLoad();
     void load();
+    void close_data();
+    void close();
 };
 
 void WindowTest::layout()
@@ -389,12 +409,13 @@ void WindowTest::load()
     const std::pair<QByteArray, QString> cases[] = { // no file at all; the reason, or none
         {{}, u"ファイルを開けません。"_s}, {twos + " 2 \r\n 2 \r\n 2 \r\n", u"レコードが多すぎます (最大 1025 件)"_s},
         {" 8 \r\n" + twos, u"1 番目のレコードの値 8"_s}, {twos + " 9 \r\n", u"1024 番目のレコードの値 9"_s},
-        {QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(31), u"DATA 行が 31 行あります"_s},
+        {dataLines(31), u"DATA 行が 31 行あります"_s},
         {png.data().chopped(20), u"PNG 画像が途中で切れています。"_s},
         {"P1 64 32\n", u"画像の大きさが 64 × 32 です。"_s},
         {twos + " 2 \r\n 9 \r\n", {}}, // the 9 belongs to no cell
         {QByteArray(" 2 \r\n").repeated(10), {}}, // the cells after the tenth keep theirs
-        {QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(64), u"2 枚の絵の DATA があります"_s},
+        {dataLines(64), u"2 枚の絵の DATA があります"_s},
+        {QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(32), u"2 行目の行番号 10 は 1 行目と同じです"_s},
         {QByteArray(17 << 20, ' '), u"ファイルが大きすぎます (最大 16 MiB)"_s},
         {QByteArray("x\0y", 3), u"画像でも文字でもないバイナリ データです。"_s}, {QByteArray("\xFF\xFE 5\0", 5), u"UTF-16 のファイルです。"_s},
         {"10 DATA 1,2,3\n", u"1 行目の DATA が 0 から 7 の 32 桁の数字ではありません。"_s},
@@ -428,6 +449,100 @@ void WindowTest::load()
                     && e.fake.messages[0].startsWith(u"読込: ファイルを読み込めません: "_s + path)
                     && e.fake.messages[0].contains(reason),
                 qPrintable(e.fake.messages.join(u'|')));
+    }
+}
+
+void WindowTest::close_data()
+{
+    // What is done before the window is closed: "paint" paints cell 0 blue and "unpaint"
+    // black again; "save" and "load" are the commands with a file chosen, "badload" a load
+    // that fails. Then how the question is answered, and what the save dialog answers if
+    // the close saves: a new file, a folder (the save fails) or a cancel.
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<SaveAnswer>("answer");
+    QTest::addColumn<QString>("saveTo");
+    QTest::addColumn<bool>("asks");
+    QTest::addColumn<bool>("closes");
+    const auto save = SaveAnswer::Save, discard = SaveAnswer::Discard, cancel = SaveAnswer::Cancel;
+    // clang-format off
+    QTest::newRow("unchanged") << u""_s << cancel << u""_s << false << true;
+    QTest::newRow("changed, discard") << u"paint"_s << discard << u""_s << true << true;
+    QTest::newRow("changed, cancel") << u"paint"_s << cancel << u""_s << true << false;
+    QTest::newRow("changed, save") << u"paint"_s << save << u"file"_s << true << true;
+    QTest::newRow("changed, save cancelled") << u"paint"_s << save << u""_s << true << false;
+    QTest::newRow("changed, save fails") << u"paint"_s << save << u"folder"_s << true << false;
+    QTest::newRow("changed, saved") << u"paint save"_s << cancel << u""_s << false << true;
+    QTest::newRow("changed, loaded") << u"paint load"_s << cancel << u""_s << false << true;
+    QTest::newRow("changed, load failed") << u"paint badload"_s << cancel << u""_s << true << false;
+    QTest::newRow("saved, changed") << u"save paint"_s << cancel << u""_s << true << false;
+    QTest::newRow("changed back") << u"paint unpaint"_s << cancel << u""_s << false << true;
+    QTest::newRow("loaded, changed back") << u"load paint unpaint"_s << cancel << u""_s << true << false;
+    // clang-format on
+}
+
+void WindowTest::close()
+{
+    QFETCH(QString, before);
+    QFETCH(SaveAnswer, answer);
+    QFETCH(QString, saveTo);
+    QFETCH(bool, asks);
+    QFETCH(bool, closes);
+    QTemporaryDir dir;
+    const QString saved = dir.filePath(u"saved.dat"_s), closing = dir.filePath(u"closing.dat"_s),
+                  loaded = dir.filePath(u"loaded.dat"_s);
+    Picture::Table threes {};
+    threes.fill(3);
+    QFile file(loaded);
+    QVERIFY(file.open(QIODevice::WriteOnly)
+        && file.write(QByteArray::fromStdString(pictureFileText(threes))) == 5120);
+    file.close();
+    QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
+
+    // Closed as the program's window is, and as the editor alone.
+    for (const bool fitted : {false, true}) {
+        Editor e;
+        QFile::remove(closing);
+        for (const QString &step : before.split(u' ', Qt::SkipEmptyParts)) {
+            if (step == u"paint"_s || step == u"unpaint"_s) {
+                e.press(step == u"paint"_s ? u"color1"_s : u"color0"_s);
+                e.clickCell(0);
+            } else {
+                const bool saving = step == u"save"_s;
+                e.fake.answers = {saving ? saved : step == u"load"_s ? loaded : closing};
+                e.press(saving ? u"Command2"_s : u"Command3"_s);
+            }
+        }
+        e.fake.messages.clear();
+        e.fake.saveAnswer = answer;
+        e.fake.answers.clear();
+        if (saveTo == u"file"_s)
+            e.fake.answers = {closing};
+        else if (saveTo == u"folder"_s)
+            e.fake.answers = {dir.filePath(u"folder"_s)};
+        const auto dialogs = e.fake.dialogs.size();
+
+        ScreenFit fit(e.w);
+        const bool closed = fitted ? fit.close() : e.w.close();
+        QCOMPARE(closed, closes);
+        QCOMPARE(e.fake.questions,
+            asks ? QStringList(
+                u"Form1|絵が変更されています。\n閉じる前に保存しますか？|保存する(&S)|保存しない(&N)|キャンセル"_s)
+                 : QStringList());
+        // Only the answer Save opens the save dialog, the window's own.
+        const bool saving = asks && answer == SaveAnswer::Save;
+        QCOMPARE(e.fake.dialogs.size(), dialogs + (saving ? 1 : 0));
+        if (saving)
+            QCOMPARE(e.fake.dialogs.back().title, u"データを保存する"_s);
+        QCOMPARE(e.fake.messages.size(), saveTo == u"folder"_s ? 1 : 0);
+        // The file saved on closing holds the picture as it was closed.
+        QFile written(closing);
+        QCOMPARE(written.exists(), saving && closed);
+        if (written.exists()) {
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            QCOMPARE(written.readAll(),
+                QByteArray::fromStdString(pictureFileText(e.w.picture().table())));
+            QCOMPARE(e.w.picture().entry(0), 1);
+        }
     }
 }
 

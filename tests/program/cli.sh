@@ -74,6 +74,12 @@ expect 1 '^dotdata: game.bas: 2 pictures, from lines 5000, 6000; choose one with
 expect 1 '^dotdata: game.bas: no picture 3: the DATA holds 2, from lines 5000, 6000$' --data game.bas --sprite 3
 head -n 40 game.bas >odd.bas
 expect 1 '^dotdata: odd.bas: 40 DATA lines, not 32 for each picture$' --data odd.bas
+# Pictures count in the order of their line numbers, as BASIC reads them, wherever their
+# lines stand; a line number that two DATA lines have is refused, naming both.
+{ ok --data other.dat --start 6000; ok --data pic.dat; } >swapped.bas
+ok --export first.dat swapped.bas --sprite 1 && cmp first.dat pic.dat || fail "--sprite 1 of swapped.bas"
+{ ok --data pic.dat; ok --data other.dat --start 5310; } >twice.bas
+expect 1 '^dotdata: twice.bas: line 33: the line number 5310 is also that of line 32; BASIC keeps only one line of a number$' --data twice.bas
 # File names that are no valid UTF-8 stay the names they were given as, FILE and OUT alike,
 # however alike they would look as text.
 cp pic.dat $'x\xc1\xbf\xff.dat' && printf ' 1 \r\n' >$'x\xc1\xbf\xfe.dat'

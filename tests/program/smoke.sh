@@ -3,8 +3,9 @@
 # SPDX-License-Identifier: MIT
 # Runs the real program: without a display, and with one that does not answer, it must
 # refuse to start with one line; on a virtual X server it must show its window, paint
-# a click and end cleanly when the window is closed. On screens smaller than the window
-# it must stay on the screen and scroll to every control.
+# a click, ask before a changed picture is closed, and end cleanly when the window is
+# closed. On screens smaller than the window it must stay on the screen and scroll to
+# every control.
 # usage: smoke.sh DOTDATA X11CLOSE
 set -euo pipefail
 dotdata=$1 x11close=$2 limit=20 # seconds allowed for every wait
@@ -90,8 +91,27 @@ shows() { # CHECK...: waits until the window passes every check, X,Y[,WxH]=RRGGB
         sleep 0.05 # it may not have painted yet
     done
 }
-closes() {
+question() { # waits until the question whether to save is shown, or gone with "gone"
+    local deadline=$((SECONDS + limit)) shown
+    while :; do
+        shown=$(xdotool search --onlyvisible --name '^Form1$' | grep -cvx "$window") || true
+        [ "$shown" -eq "$([ "${1:-}" = gone ] && echo 0 || echo 1)" ] && return 0
+        ((SECONDS < deadline)) || fail "closing the painted picture: ${1:-no} question shown"
+        sleep 0.05
+    done
+}
+closes() { # [changed]: closes the window and the program ends; one with a changed picture
+    # asks first, and stays after Escape, and then N (do not save) closes it
     "$x11close" "$window"
+    if [ "${1:-}" = changed ]; then
+        question
+        xdotool key Escape
+        question gone
+        kill -0 "$app" 2>/dev/null || fail "the program ended although the close was cancelled"
+        "$x11close" "$window"
+        question
+        xdotool key n
+    fi
     local status=0
     wait "$app" || status=$?
     [ "$status" -eq 0 ] || fail "after the close it ended with status $status: $(cat "$work/app.log")"
@@ -108,7 +128,7 @@ shows 28,20=000000 36,804=000000 316,860=ffffff ||
 click 116 860
 click 28 20
 shows 28,20=ff0000 36,804=ff0000 || fail "a click did not paint cell 0"
-closes
+closes changed
 
 # A picture given on the command line is shown: the second of two in a listing, whose
 # cell 0 has colour 2 and cell 1 colour 4, under a name that is no valid UTF-8; Qt takes
@@ -147,6 +167,6 @@ for run in "1366x768 1 2" "1280x720 1 3" "1920x1080 1.5 3" "1600x800 1 2"; do
     click 856 820
     shows "$(at 806 766 60 14)!=ffffff" ||
         fail "MAKE DATA did not fill DOTDATA31 on the $screen screen"
-    closes
+    closes changed
 done
-echo "smoke: refused without a display; window shown, painted, MAKE DATA pressed and closed cleanly on five screens"
+echo "smoke: refused without a display; window shown, painted, MAKE DATA pressed, asked before closing and closed cleanly on five screens"

@@ -57,10 +57,13 @@ struct DataLine
 std::optional<DataLine> dataLine(std::string_view line);
 
 /// The picture held by DATA statement text, such as the program's own: DATA lines whose
-/// items are 32 digits 0..7, one a row, in file order; lines split at CR LF, LF or CR and
-/// other lines passed over. Every run of 32 DATA lines is a sprite: a text with several
-/// gives sprite `sprite` (from 1), and needs that choice. Errors name the first DATA line
-/// that is no row, or the count of DATA lines when it is no multiple of 32.
+/// items are 32 digits 0..7, one a row, taken in the order of their line numbers as BASIC
+/// reads them (compared by value, so "1005" comes before "1010" wherever it stands); lines
+/// split at CR LF, LF or CR and other lines passed over. Every run of 32 DATA lines is a
+/// sprite: a text with several gives sprite `sprite` (from 1), and needs that choice.
+/// Errors name the first DATA line that is no row, the first line whose number an earlier
+/// DATA line has (numbers of equal value, such as "10" and "010", are one number), or the
+/// count of DATA lines when it is no multiple of 32.
 Result<PictureRecords> readDataText(std::string_view text, int sprite = 0);
 
 } // namespace dotdata

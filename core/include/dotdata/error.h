@@ -39,6 +39,9 @@ enum class ErrorKind {
     /// a picture chosen that the DATA text does not hold (line: the one chosen; value and
     /// text as for Sprites)
     NoSuchSprite,
+    /// two DATA lines with one line number, of which BASIC keeps one (line: the later;
+    /// value: the earlier; text: the later's number as written)
+    DataLineRepeated,
 
     // Images. The file; text: the image's format ("PNG", "JPEG" ...) unless said otherwise.
     ImageCutShort, ///< the file ends before the image does
