@@ -3,6 +3,7 @@
 
 #include "arguments.h"
 #include "commandline.h"
+#include "run.h"
 
 #include "editorwindow.h"
 #include "screenfit.h"
