@@ -95,6 +95,11 @@ std::variant<Command, QString> CommandLine::parse(const QStringList &arguments)
         command.mode = m_parser.isSet(m_version) ? Command::Mode::Version : Command::Mode::Help;
         return command;
     }
+    // Qt's parser keeps the last of a repeated value, which would quietly drop the others.
+    for (const QCommandLineOption *option : {&m_export, &m_start, &m_step, &m_scale, &m_sprite}) {
+        if (const qsizetype given = m_parser.values(*option).size(); given > 1)
+            return u"one --%1 at most, not %2"_s.arg(option->names().first()).arg(given);
+    }
     const QStringList files = m_parser.positionalArguments();
     if (files.size() > 1)
         return u"one FILE at most, not %1"_s.arg(files.size());
