@@ -66,7 +66,10 @@ CommandLine::CommandLine()
       m_sprite(u"sprite"_s,
           u"Take picture N of DATA text that holds several (runs of 32 DATA lines), from 1."_s,
           u"N"_s),
-      m_help(m_parser.addHelpOption()), m_version(m_parser.addVersionOption())
+      // Qt's own help option would offer --help-all as help "including Qt specific options",
+      // which a command line parsed without the editor's application object cannot list.
+      m_help({u"h"_s, u"help"_s, u"help-all"_s}, u"Show this help."_s),
+      m_version({u"v"_s, u"version"_s}, u"Show the version."_s)
 {
     m_parser.setApplicationDescription(
         u"Paint 32 × 32 dot pictures and turn them into BASIC DATA statements.\n"
@@ -79,7 +82,8 @@ CommandLine::CommandLine()
         "\n"
         "Exit status: 0 on success, 1 on a failure (one line on the standard error),\n"
         "2 on a usage error."_s);
-    m_parser.addOptions({m_data, m_export, m_start, m_step, m_quote, m_crlf, m_scale, m_sprite});
+    m_parser.addOptions(
+        {m_help, m_version, m_data, m_export, m_start, m_step, m_quote, m_crlf, m_scale, m_sprite});
     m_parser.addPositionalArgument(u"FILE"_s,
         u"A picture file, DATA text or an image (PNG, BMP, GIF, JPEG, PBM, PGM, PPM, XBM, "
         "XPM, ICO), told apart by its content."_s,
@@ -91,7 +95,7 @@ std::variant<Command, QString> CommandLine::parse(const QStringList &arguments)
     if (!m_parser.parse(arguments))
         return m_parser.errorText();
     Command command;
-    if (m_parser.isSet(m_help) || m_parser.isSet(u"help-all"_s) || m_parser.isSet(m_version)) {
+    if (m_parser.isSet(m_help) || m_parser.isSet(m_version)) {
         command.mode = m_parser.isSet(m_version) ? Command::Mode::Version : Command::Mode::Help;
         return command;
     }
