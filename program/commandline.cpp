@@ -53,7 +53,7 @@ CommandLine::CommandLine()
       m_export(u"export"_s,
           u"Write FILE as OUT, in the form OUT's suffix names: an image for .png, .bmp, "
           ".ppm, .xpm or .ico, the DATA statements for .bas or .txt, a picture file for .dat, "
-          ".log or no suffix."_s,
+          ".log or no suffix. An OUT of - is the standard output, written as a picture file."_s,
           u"OUT"_s),
       m_start(u"start"_s, u"The first line number, default 5000."_s, u"N"_s),
       m_step(u"step"_s, u"The step between line numbers, a whole number, default 10."_s, u"N"_s),
@@ -78,7 +78,7 @@ CommandLine::CommandLine()
         "  dotdata --data FILE [--start N] [--step N] [--quote] [--crlf] [--sprite N]\n"
         "  dotdata --export OUT FILE [--start N] [--step N] [--quote] [--crlf]\n"
         "          [--scale K] [--sprite N]\n"
-        "A FILE of - is the standard input.\n"
+        "A FILE of - is the standard input, an OUT of - the standard output.\n"
         "\n"
         "Exit status: 0 on success, 1 on a failure (one line on the standard error),\n"
         "2 on a usage error."_s);

@@ -84,6 +84,8 @@ int runCommand(const Command &command, const QString &helpText)
     const std::string_view bytes = image
         ? std::string_view(image->value().constData(), std::size_t(image->value().size()))
         : std::string_view(text);
+    if (command.output == "-")
+        return writeOut(bytes);
     if (const Status written = writeFileAtomically(command.output, bytes); !written)
         return fail(describe(written.error()));
     return 0;
