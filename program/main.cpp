@@ -107,6 +107,8 @@ int runEditor(int &argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    // Before Qt opens anything that could take the number of a closed standard stream.
+    holdClosedStandardStreams();
     // Under a file size limit (ulimit -f) a write past it would kill the program with
     // SIGXFSZ, losing the picture; ignored, the write fails with EFBIG and the save
     // reports it like any other failure.

@@ -17,9 +17,14 @@
 #include <optional>
 #include <string_view>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace dotdata::program {
 
 namespace {
+
+bool g_inputClosed = false;
 
 int fail(const std::string &message)
 {
@@ -46,6 +51,23 @@ std::string dataText(const RowLines &lines, bool crlf)
 
 } // namespace
 
+void holdClosedStandardStreams()
+{
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        if (fd == STDIN_FILENO)
+            g_inputClosed = true;
+        // Open the wrong way round, so that reading the input or writing an output fails
+        // with EBADF, as it would have.
+        const int null = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+        if (null >= 0 && null != fd) {
+            ::dup2(null, fd);
+            ::close(null);
+        }
+    }
+}
+
 int runCommand(const Command &command, const QString &helpText)
 {
     if (command.mode == Command::Mode::Help || command.mode == Command::Mode::Version) {
@@ -54,6 +76,8 @@ int runCommand(const Command &command, const QString &helpText)
             : "dotdata " + QCoreApplication::applicationVersion().toUtf8() + '\n';
         return writeOut(text.toStdString());
     }
+    if (command.file == "-" && g_inputClosed)
+        return fail("cannot read -: the standard input is closed");
     const Result<PictureRecords> records = images::readPicture(command.file, command.sprite);
     if (!records)
         return fail(describe(records.error()));
