@@ -17,11 +17,13 @@
 #include <QTranslator>
 
 #include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include <fcntl.h>
@@ -96,10 +98,11 @@ StartOutput g_startOutput;
     CommandLine commandLine;
     auto parsed = commandLine.parse(decodeArguments(*g_argc, g_argv));
     // Qt has taken the options it reads before it opens the display, not those that its
-    // platform plugin or widgets read later (-nograb, -style ...): a word with one dash
-    // may be one of those, and then only the display is known to be at fault.
-    const bool qtsLeft = std::any_of(g_argv + 1, g_argv + *g_argc, [](const char *argument) {
-        return argument[0] == '-' && argument[1] != '-' && std::strlen(argument) > 2;
+    // platform plugin or widgets read later (-nograb, -style ...): a word of one dash and
+    // letters may be one of those, and then only the display is known to be at fault.
+    char **const end = std::find(g_argv + 1, g_argv + *g_argc, std::string_view("--"));
+    const bool qtsLeft = std::any_of(g_argv + 1, end, [](const char *argument) {
+        return argument[0] == '-' && std::isalpha(uchar(argument[1])) && argument[2] != '\0';
     });
     if (const QString *error = std::get_if<QString>(&parsed); error && !qtsLeft)
         usageError(*error);
