@@ -26,30 +26,7 @@ namespace dotdata::program {
 
 namespace {
 
-int fail(const std::string &message)
-{
-    std::fprintf(stderr, "dotdata: %s\n", message.c_str());
-    return 1;
-}
-
-/// Writes the bytes to the standard output: status 0, or 1 with the reason said.
-int writeOut(std::string_view bytes)
-{
-    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size()
-        && std::fflush(stdout) == 0)
-        return 0;
-    return fail(std::string("cannot write to the standard output: ") + std::strerror(errno));
-}
-
 constexpr const char *kImageSuffixes = ".png .bmp .ppm .xpm .ico";
-
-std::string dataText(const RowLines &lines, bool crlf)
-{
-    std::string text;
-    for (const std::string &line : lines)
-        text += line + (crlf ? "\r\n" : "\n");
-    return text;
-}
 
 } // namespace
 
@@ -76,7 +53,7 @@ CommandLine::CommandLine()
       m_export(u"export"_s,
           u"Write FILE as OUT, in the form OUT's suffix names: an image for .png, .bmp, "
           ".ppm, .xpm or .ico, the DATA statements for .bas or .txt, a picture file for .dat, "
-          ".log or no suffix."_s,
+          ".log or no suffix. An OUT of - is the standard output, written as a picture file."_s,
           u"OUT"_s),
       m_start(u"start"_s, u"The first line number, default 5000."_s, u"N"_s),
       m_step(u"step"_s, u"The step between line numbers, a whole number, default 10."_s, u"N"_s),
@@ -89,7 +66,10 @@ CommandLine::CommandLine()
       m_sprite(u"sprite"_s,
           u"Take picture N of DATA text that holds several (runs of 32 DATA lines), from 1."_s,
           u"N"_s),
-      m_help(m_parser.addHelpOption()), m_version(m_parser.addVersionOption())
+      // Qt's own help option would offer --help-all as help "including Qt specific options",
+      // which a command line parsed without the editor's application object cannot list.
+      m_help({u"h"_s, u"help"_s, u"help-all"_s}, u"Show this help."_s),
+      m_version({u"v"_s, u"version"_s}, u"Show the version."_s)
 {
     m_parser.setApplicationDescription(
         u"Paint 32 × 32 dot pictures and turn them into BASIC DATA statements.\n"
@@ -98,11 +78,12 @@ CommandLine::CommandLine()
         "  dotdata --data FILE [--start N] [--step N] [--quote] [--crlf] [--sprite N]\n"
         "  dotdata --export OUT FILE [--start N] [--step N] [--quote] [--crlf]\n"
         "          [--scale K] [--sprite N]\n"
-        "A FILE of - is the standard input.\n"
+        "A FILE of - is the standard input, an OUT of - the standard output.\n"
         "\n"
         "Exit status: 0 on success, 1 on a failure (one line on the standard error),\n"
         "2 on a usage error."_s);
-    m_parser.addOptions({m_data, m_export, m_start, m_step, m_quote, m_crlf, m_scale, m_sprite});
+    m_parser.addOptions(
+        {m_help, m_version, m_data, m_export, m_start, m_step, m_quote, m_crlf, m_scale, m_sprite});
     m_parser.addPositionalArgument(u"FILE"_s,
         u"A picture file, DATA text or an image (PNG, BMP, GIF, JPEG, PBM, PGM, PPM, XBM, "
         "XPM, ICO), told apart by its content."_s,
@@ -114,9 +95,14 @@ std::variant<Command, QString> CommandLine::parse(const QStringList &arguments)
     if (!m_parser.parse(arguments))
         return m_parser.errorText();
     Command command;
-    if (m_parser.isSet(m_help) || m_parser.isSet(u"help-all"_s) || m_parser.isSet(m_version)) {
+    if (m_parser.isSet(m_help) || m_parser.isSet(m_version)) {
         command.mode = m_parser.isSet(m_version) ? Command::Mode::Version : Command::Mode::Help;
         return command;
+    }
+    // Qt's parser keeps the last of a repeated value, which would quietly drop the others.
+    for (const QCommandLineOption *option : {&m_export, &m_start, &m_step, &m_scale, &m_sprite}) {
+        if (const qsizetype given = m_parser.values(*option).size(); given > 1)
+            return u"one --%1 at most, not %2"_s.arg(option->names().first()).arg(given);
     }
     const QStringList files = m_parser.positionalArguments();
     if (files.size() > 1)
@@ -268,49 +254,6 @@ std::string describe(const Error &error)
               "the 32 lines";
     }
     return {};
-}
-
-int runCommand(const Command &command, const QString &helpText)
-{
-    if (command.mode == Command::Mode::Help || command.mode == Command::Mode::Version) {
-        const QByteArray text = command.mode == Command::Mode::Help
-            ? helpText.toUtf8()
-            : "dotdata " + QCoreApplication::applicationVersion().toUtf8() + '\n';
-        return writeOut(text.toStdString());
-    }
-    const Result<PictureRecords> records = images::readPicture(command.file, command.sprite);
-    if (!records)
-        return fail(describe(records.error()));
-    Picture picture;
-    records.value().applyTo(picture);
-    // The start number was checked with the arguments.
-    const RowLines lines = makeRowLines(picture.table(), command.start, command.style).value();
-
-    if (command.mode == Command::Mode::Data)
-        return writeOut(dataText(lines, command.crlf));
-    // Told apart in any case: SHIP.BAS is DATA text.
-    const std::string suffix =
-        QString::fromStdString(command.output.extension().string()).mid(1).toLower().toStdString();
-    const auto refuse = [&](Error error) {
-        error.file = command.output;
-        return fail(describe(error));
-    };
-    std::string text;
-    std::optional<Result<QByteArray>> image;
-    if (suffix == "bas" || suffix == "txt")
-        text = dataText(lines, command.crlf);
-    else if (suffix.empty() || suffix == "dat" || suffix == "log")
-        text = pictureFileText(picture.table());
-    else if (!(image = images::encodeImage(picture.table(), command.scale, suffix)))
-        return refuse(Error {.kind = ErrorKind::UnknownSuffix, .text = suffix});
-    else if (!*image)
-        return refuse(image->error());
-    const std::string_view bytes = image
-        ? std::string_view(image->value().constData(), std::size_t(image->value().size()))
-        : std::string_view(text);
-    if (const Status written = writeFileAtomically(command.output, bytes); !written)
-        return fail(describe(written.error()));
-    return 0;
 }
 
 } // namespace dotdata::program

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +32,13 @@ Result<std::string> readBounded(int fd, const std::filesystem::path &name, std::
         if (n < 0) {
             if (errno == EINTR)
                 continue;
+            // A pipe left non-blocking by whoever shares it: wait for its data, as a
+            // blocking read would have.
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                pollfd ready = {.fd = fd, .events = POLLIN, .revents = 0};
+                if (::poll(&ready, 1, -1) >= 0 || errno == EINTR)
+                    continue;
+            }
             return fileError(ErrorKind::CannotRead, name, errno);
         }
         if (n == 0) {

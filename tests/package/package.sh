@@ -69,7 +69,8 @@ grep -q 'libQt6Widgets\.so' "$work/ldd.txt" || fail "dotdata is not linked with 
 # Without a display the program says so in one line of its own and exits 1 (a missing
 # library would end it in the loader, with 127); it converts without one.
 status=0
-env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/dotdata" >"$work/run.log" 2>&1 </dev/null ||
+env -u DISPLAY -u WAYLAND_DISPLAY -u WAYLAND_SOCKET -u XDG_SESSION_TYPE -u XDG_RUNTIME_DIR -u QT_QPA_PLATFORM \
+    "$root/usr/bin/dotdata" >"$work/run.log" 2>&1 </dev/null ||
     status=$?
 [ "$status" -eq 1 ] && [ "$(wc -l <"$work/run.log")" -eq 1 ] && grep -q '^dotdata: ' "$work/run.log" ||
     fail "the packaged program without a display ended with status $status: $(cat "$work/run.log")"

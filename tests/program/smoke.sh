@@ -15,18 +15,34 @@ fail() {
     echo "smoke: $*" >&2
     exit 1
 }
+# Nothing of the caller's session: each case sets the display it needs, and a desktop
+# session's runtime folder is the test's own.
+unset DISPLAY WAYLAND_DISPLAY WAYLAND_SOCKET QT_QPA_PLATFORM XDG_SESSION_TYPE
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-refuses() { # PATTERN ENV-ARGS...: status 1 and one line that matches, not an abort inside Qt
-    local pattern=$1 status=0
-    shift
-    env "$@" timeout "$limit" "$dotdata" >/dev/null 2>"$work/err" || status=$?
-    [ "$status" -eq 1 ] && [ "$(wc -l <"$work/err")" -eq 1 ] && grep -q "$pattern" "$work/err" ||
-        fail "with env $* it ended with status $status, saying: $(cat "$work/err")"
+refuses() { # STATUS PATTERN ENV-ARGS... [-- ARGS...]: the program, in the environment that
+    # env makes of ENV-ARGS, ends with STATUS and one line that matches, not an abort or
+    # a message of a library's own
+    local want=$1 pattern=$2 status=0 environment=()
+    shift 2
+    while [ $# -gt 0 ] && [ "$1" != -- ]; do environment+=("$1") && shift; done
+    shift $(($# > 0))
+    env "${environment[@]}" timeout "$limit" "$dotdata" "$@" >/dev/null 2>"$work/err" </dev/null || status=$?
+    [ "$status" -eq "$want" ] && [ "$(wc -l <"$work/err")" -eq 1 ] && grep -q "$pattern" "$work/err" ||
+        fail "with env ${environment[*]} dotdata $* ended with status $status, saying: $(cat "$work/err")"
 }
-refuses '^dotdata: no display found' -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM
+refuses 1 '^dotdata: no display found'
 shown='^dotdata: cannot show the window: ' # and what Qt said
-refuses "$shown" -u WAYLAND_DISPLAY DISPLAY=:9999 QT_QPA_PLATFORM=
-refuses "$shown" -u DISPLAY WAYLAND_DISPLAY=wayland-gone QT_QPA_PLATFORM=
+refuses 1 "$shown" DISPLAY=:9999
+refuses 1 "$shown" WAYLAND_DISPLAY=wayland-gone
+# Without a runtime folder libwayland says why itself; that becomes part of the line.
+refuses 1 "$shown.*XDG_RUNTIME_DIR is invalid" -u XDG_RUNTIME_DIR WAYLAND_DISPLAY=wayland-0
+# A usage error is one whatever the display: Qt fails to start, and the rest is checked.
+usage="^dotdata: Unknown option 'qoute'; see 'dotdata --help'$"
+refuses 2 "$usage" -- --qoute
+refuses 2 "$usage" DISPLAY=:9999 -- -nograb --qoute
+refuses 2 "$usage" -u XDG_RUNTIME_DIR WAYLAND_DISPLAY=wayland-0 -- --qoute
 
 mkfifo "$work/display"
 # On a fresh X server, which resets whenever its last client leaves, the program must
@@ -100,6 +116,15 @@ question() { # waits until the question whether to save is shown, or gone with "
         sleep 0.05
     done
 }
+gone() { # the X server goes away under the window: one line of dotdata's, status 1
+    kill "$xvfb"
+    wait "$xvfb" || true
+    local status=0
+    wait "$app" || status=$?
+    [ "$status" -eq 1 ] && [ "$(wc -l <"$work/app.log")" -eq 1 ] &&
+        grep -q '^dotdata: the connection to the display was lost' "$work/app.log" ||
+        fail "with the X server gone it ended with status $status, saying: $(cat "$work/app.log")"
+}
 closes() { # [changed]: closes the window and the program ends; one with a changed picture
     # asks first, and stays after Escape, and then N (do not save) closes it
     "$x11close" "$window"
@@ -129,6 +154,8 @@ click 116 860
 click 28 20
 shows 28,20=ff0000 36,804=ff0000 || fail "a click did not paint cell 0"
 closes changed
+start 1920x1200 1
+gone
 
 # A picture given on the command line is shown: the second of two in a listing, whose
 # cell 0 has colour 2 and cell 1 colour 4, under a name that is no valid UTF-8; Qt takes
@@ -169,4 +196,4 @@ for run in "1366x768 1 2" "1280x720 1 3" "1920x1080 1.5 3" "1600x800 1 2"; do
         fail "MAKE DATA did not fill DOTDATA31 on the $screen screen"
     closes changed
 done
-echo "smoke: refused without a display; window shown, painted, MAKE DATA pressed, asked before closing and closed cleanly on five screens"
+echo "smoke: refused without a display, and a usage error with a display or without; gone with its X server; window shown, painted, MAKE DATA pressed, asked before closing and closed cleanly on five screens"
