@@ -14,6 +14,8 @@
 #include <climits>
 #include <csignal>
 #include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -32,6 +34,8 @@
 namespace {
 bool g_hideSize = false;
 bool g_noUnnamedFiles = false;
+bool g_diskFull = false;
+bool g_watchWrites = false;
 const char *g_linkNowTo = nullptr;
 
 } // namespace
@@ -39,7 +43,9 @@ const char *g_linkNowTo = nullptr;
 // Linked ahead of the C library's, these stand in for what some systems do. A file under
 // /proc reports no size, and one that grows while read reports less than it gives: fstat
 // hides the size when asked to. Some file systems have no unnamed files: openat refuses
-// O_TMPFILE when asked to.
+// O_TMPFILE when asked to, and a full one any new file. Asked to watch, openat ends the
+// process, saying so, when a save opens an existing file for writing: that may be a FIFO
+// that blocks or a device that acts.
 extern "C" int fstat(int fd, struct stat *info)
 {
     const int rc = ::fstatat(fd, "", info, AT_EMPTY_PATH);
@@ -63,9 +69,13 @@ extern "C" int openat(int folder, const char *path, int flags, ...)
     const bool unnamed = (flags & O_TMPFILE) == O_TMPFILE;
     const mode_t mode = (flags & O_CREAT) || unnamed ? va_arg(rest, mode_t) : 0;
     va_end(rest);
-    if (g_noUnnamedFiles && unnamed) {
-        errno = EOPNOTSUPP;
+    if ((g_noUnnamedFiles && unnamed) || (g_diskFull && (unnamed || (flags & O_CREAT)))) {
+        errno = g_diskFull ? ENOSPC : EOPNOTSUPP;
         return -1;
+    }
+    if (g_watchWrites && (flags & O_ACCMODE) != O_RDONLY && !unnamed && !(flags & O_CREAT)) {
+        std::fprintf(stderr, "opened %s for writing\n", path);
+        std::_Exit(0);
     }
     return int(::syscall(SYS_openat, folder, path, flags, mode));
 }
@@ -200,6 +210,9 @@ TEST(PictureFileDeathTest, HostileCases)
     ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
     fs::create_symlink("loop", folder / "loop");
     fs::create_symlink("sub/../setuid.dat", folder / "link.dat");
+    fs::create_symlink("fifo", folder / "fifolink");
+    fs::create_symlink("/dev/null", folder / "null.dat");
+    fs::create_symlink("../closed/new.dat", folder / "sub" / "back.dat");
     writeBytes(folder / "many.dat", records(1026));
     for (const char *sub : {"open", "closed"})
         fs::create_directory(folder / sub);
@@ -220,7 +233,7 @@ TEST(PictureFileDeathTest, HostileCases)
     std::map<std::string, std::string> expected = folder.tree();
 
     enum Op { Write, Read, Number };
-    enum Child { AsRoot, AsUser, SmallFiles, Killed, Unsized, NoUnnamed, LinkSwapped };
+    enum Child { AsRoot, AsUser, SmallFiles, Killed, Unsized, NoUnnamed, LinkSwapped, DiskFull };
     // A failure names its kind, the file (or the folder a save cannot write in) and what
     // the system said; a success gives the records read.
     struct Case
@@ -240,7 +253,10 @@ TEST(PictureFileDeathTest, HostileCases)
         {Write, "fifo", failed(K::OutputNotAFile, "fifo")},
         {Write, "loop", failed(K::CannotFollowLink, "loop", ELOOP)},
         {Write, "link.dat", failed(K::LinkChanged, "link.dat"), LinkSwapped},
+        {Write, "fifolink", failed(K::OutputNotAFile, "fifolink")}, // not opened
+        {Write, "null.dat", failed(K::OutputNotAFile, "null.dat")}, // not opened
         {Write, "missing/p.dat", failed(K::CannotCreate, "missing", ENOENT)},
+        {Write, "sub/back.dat", failed(K::CannotCreate, "sub/../closed", EACCES), AsUser},
         {Write, "open/ro.dat", failed(K::CannotReplace, "open/ro.dat", EACCES), AsUser},
         {Write, "closed/rw.dat", failed(K::CannotCreate, "closed", EACCES), AsUser},
         {Write, "old.dat", failed(K::CannotWrite, "old.dat", EFBIG), SmallFiles},
@@ -281,6 +297,8 @@ TEST(PictureFileDeathTest, HostileCases)
         const fs::path path = folder / c.name;
         const auto attempt = [&] {
             g_noUnnamedFiles = c.child == NoUnnamed;
+            g_diskFull = c.child == DiskFull;
+            g_watchWrites = c.op == Write;
             if (c.child == AsUser && ::geteuid() == 0
                 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
                 std::_Exit(3);
