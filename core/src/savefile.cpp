@@ -219,6 +219,15 @@ Result<Target> findTarget(const fs::path &path)
     return t;
 }
 
+// Whether a file could not be made in a folder for what the folder is: one the user may
+// not write in, on a read-only file system, or gone. Any other failure (a full disk, a
+// quota, too many open files) fails the writing of the file, and names the file.
+bool folderRefused(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS || error == ENOENT
+        || error == ENOTDIR;
+}
+
 // A hidden name after the target, ending in six random letters and digits as mkstemp
 // makes them. A name that would pass the longest name a folder takes (so that a valid
 // target name could never be saved to) gives way to a fixed one. A guessed name costs
@@ -284,7 +293,8 @@ std::optional<Status> saveThroughTemporary(
     if (fd < 0) {
         if (unnamed && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL))
             return std::nullopt;
-        return fileError(ErrorKind::CannotCreate, t.folderPath, errno);
+        return folderRefused(errno) ? fileError(ErrorKind::CannotCreate, t.folderPath, errno)
+                                    : fileError(ErrorKind::CannotWrite, path, errno);
     }
     FileDescriptor file(fd);
     auto fail = [&](ErrorKind kind, int error) -> Status {

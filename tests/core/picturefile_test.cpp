@@ -256,6 +256,7 @@ TEST(PictureFileDeathTest, HostileCases)
         {Write, "fifolink", failed(K::OutputNotAFile, "fifolink")}, // not opened
         {Write, "null.dat", failed(K::OutputNotAFile, "null.dat")}, // not opened
         {Write, "missing/p.dat", failed(K::CannotCreate, "missing", ENOENT)},
+        {Write, "sub/new.dat", failed(K::CannotWrite, "sub/new.dat", ENOSPC), DiskFull},
         {Write, "sub/back.dat", failed(K::CannotCreate, "sub/../closed", EACCES), AsUser},
         {Write, "open/ro.dat", failed(K::CannotReplace, "open/ro.dat", EACCES), AsUser},
         {Write, "closed/rw.dat", failed(K::CannotCreate, "closed", EACCES), AsUser},
