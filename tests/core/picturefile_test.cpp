@@ -354,6 +354,98 @@ TEST(PictureFileDeathTest, HostileCases)
     EXPECT_EQ(folder.tree(), expected);
 }
 
+// Links on the way to the file, in a folder of the path or at its end. Another user's link
+// in a sticky world-writable folder is followed by no one but its owner, unless the
+// folder's owner owns it too, whatever fs.protected_symlinks says; any other link is
+// followed from the folder that holds it. Each save runs in a child, as root or as another
+// user; a refused one leaves every file as it was, a done one writes only its file.
+TEST(PictureFileDeathTest, LinksOnThePath)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root, to give links to another user";
+    TempFolder folder;
+    for (const char *sub : {"real", "real/sub", "sticky", "open"})
+        fs::create_directory(folder / sub);
+    writeBytes(folder / "real" / "sub" / "old.dat", "old");
+    for (auto [name, mode] : {std::pair {"", 0755}, {"real", 0777}, {"real/sub", 0777},
+             {"real/sub/old.dat", 0666}, {"sticky", 01777}, {"open", 0777}})
+        ::chmod((folder / name).c_str(), mode_t(mode));
+    constexpr uid_t kHer = 65534;
+    // name, target, owner
+    const std::tuple<const char *, std::string, uid_t> links[] = {{"sticky/hers", "../real", kHer},
+        {"sticky/mine", "../real", 0}, {"sticky/hers.dat", "../real/sub/old.dat", kHer},
+        {"open/hers", "../real", kHer}, {"loop", "loop", 0}, {"real/back", "../real", 0},
+        {"abs", (folder / "real").string(), 0}, {"sticky/chain", "../abs/sub", kHer}};
+    for (const auto &[name, target, owner] : links) {
+        fs::create_symlink(target, folder / name);
+        ASSERT_EQ(::lchown((folder / name).c_str(), owner, owner), 0) << name;
+    }
+    const std::map<std::string, std::string> before = folder.tree();
+
+    struct Case
+    {
+        const char *name;
+        bool asHer;
+        std::string path;
+        std::variant<Error, std::string> outcome; // an error, or the file written
+    };
+    using K = ErrorKind;
+    const auto refused = [](const char *link, int error) {
+        return Error {.kind = K::CannotFollowLink, .file = link, .systemError = error};
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"her link one folder up", false, "sticky/hers/sub/old.dat", refused("sticky/hers", EACCES)},
+        {"her link as the last folder", false, "sticky/hers/new.dat", refused("sticky/hers", EACCES)},
+        {"her link at the end", false, "sticky/hers.dat", refused("sticky/hers.dat", EACCES)},
+        {"her link reached through a link", false, "abs/../sticky/hers/new.dat",
+            refused("real/../sticky/hers", EACCES)},
+        {"her link to a link", true, "sticky/chain/new.dat", "real/sub/new.dat"},
+        {"a loop of folders", false, "loop/new.dat", refused("loop", ELOOP)},
+        {"the follower's own link", true, "sticky/hers/sub/old.dat", "real/sub/old.dat"},
+        {"the folder owner's link", true, "sticky/mine/sub/new.dat", "real/sub/new.dat"},
+        {"a folder that is not sticky", false, "open/hers/sub/new.dat", "real/sub/new.dat"},
+        {"a relative link, .. after it", false, "real/back/../real/back/sub/new.dat",
+            "real/sub/new.dat"},
+    };
+    // clang-format on
+    const auto said = [&](const std::variant<Error, std::string> &outcome) {
+        if (const std::string *file = std::get_if<std::string>(&outcome))
+            return "ok " + *file;
+        const Error &e = std::get<Error>(outcome);
+        const fs::path file = e.file.is_absolute() ? e.file.lexically_relative(folder.path)
+                                                   : e.file;
+        return std::to_string(int(e.kind)) + " " + file.string() + " "
+            + std::to_string(e.systemError) + ".";
+    };
+    const std::string picture = pictureFileText(patternTable());
+    for (const Case &c : cases) {
+        const auto attempt = [&] {
+            if (c.asHer && (::setgid(kHer) != 0 || ::setuid(kHer) != 0))
+                std::_Exit(3);
+            const Status s = writePicture(folder / c.path, patternTable());
+            std::variant<Error, std::string> outcome = c.outcome;
+            if (!s)
+                outcome = s.error();
+            std::fprintf(stderr, "%s\n", said(outcome).c_str());
+            std::_Exit(0);
+        };
+        EXPECT_EXIT(attempt(), testing::ExitedWithCode(0), testing::StartsWith(said(c.outcome)))
+            << c.name;
+        std::map<std::string, std::string> expected = before;
+        if (const std::string *file = std::get_if<std::string>(&c.outcome)) {
+            expected[*file] = std::to_string(std::hash<std::string> {}(picture));
+            EXPECT_EQ(readBytes(folder / *file), picture) << c.name;
+        }
+        EXPECT_EQ(folder.tree(), expected) << c.name;
+        // Each case starts from the same files, whatever the one before did.
+        for (const auto &[name, what] : folder.tree())
+            if (!before.contains(name))
+                fs::remove(folder / name);
+        writeBytes(folder / "real" / "sub" / "old.dat", "old");
+    }
+}
+
 TEST(PictureFileReader, RecordRules)
 {
     // clang-format off
