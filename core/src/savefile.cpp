@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <deque>
 #include <optional>
 #include <random>
 #include <string>
@@ -49,83 +50,182 @@ struct Target
     struct stat old = {}; // the file replaced, valid when exists
 };
 
-// Opens the folder that path names a file in, relative to the folder at (AT_FDCWD for
-// the current one). The kernel follows any link in it as its protection of links allows.
-Status openFolder(Target &t, int at, const fs::path &path)
+// As many links as the kernel follows in one path before it gives up (ELOOP).
+constexpr int kMostLinks = 40;
+
+// A path for messages: "." is the current folder, and goes when more follows.
+fs::path joined(const fs::path &folder, const fs::path &rest)
 {
-    t.folderPath = path.has_parent_path() ? path.parent_path() : ".";
-    t.name = path.filename().string();
-    const int fd = ::openat(at, t.folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return fileError(ErrorKind::CannotCreate, t.folderPath, errno);
-    t.folder.emplace(fd);
-    return Done {};
+    if (folder.empty() || folder == ".")
+        return rest.empty() ? fs::path(".") : rest;
+    return rest.empty() ? folder : folder / rest;
 }
 
-// Finds the file to replace, following links to it one at a time, each relative to the
-// folder it lies in, so that saving through a link replaces the file it points to.
+// The components of a path, as the kernel takes them: empty ones stand for the repeated
+// slashes and the final one of a name that ends in a slash.
+std::deque<std::string> components(const std::string &path)
+{
+    std::deque<std::string> parts;
+    std::size_t from = path.starts_with('/') ? 1 : 0;
+    for (;;) {
+        const std::size_t slash = path.find('/', from);
+        parts.push_back(path.substr(from, slash - from));
+        if (slash == std::string::npos)
+            return parts;
+        from = slash + 1;
+    }
+}
+
+// The protection of links of the kernel (fs.protected_symlinks): a link in a sticky
+// world-writable folder such as /tmp is followed only by its owner, or when the folder's
+// owner owns it too. The kernel applies it to the last component of a path alone, and
+// only when the setting is on; a save applies it to every link it meets, whatever the
+// setting, so that another user's link can turn no save anywhere.
+bool mayFollow(const struct stat &folder, const struct stat &link)
+{
+    return link.st_uid == ::geteuid()
+        || (folder.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH)
+        || folder.st_uid == link.st_uid;
+}
+
+FileDescriptor openRoot()
+{
+    return FileDescriptor(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+}
+
+// Finds the file to replace, walking the path one component at a time from / or the
+// current folder, each opened without following a link (O_PATH, so nothing is opened for
+// reading or writing on the way). A link, in a folder of the path or at its end, is read
+// and its target walked the same way from the folder that holds it, if the protection of
+// links allows (see mayFollow). The kernel would follow a link in a folder of the path
+// unchecked.
 //
-// Resolving a link in user space and renaming over its target would get past the
-// kernel's protection of links (fs.protected_symlinks: a link that another user planted
-// in a sticky world-writable folder such as /tmp is not followed). So the kernel judges:
-// the link is opened for writing as a shell's ">>" would, creating and truncating
-// nothing, and a refusal refuses the save. A dangling link passes (ENOENT), since a save
-// may create the file it names; the kernel checks a protected link before it looks for
-// the file, so such a link is refused even when dangling. The file opened through a link
-// must be the one found at its end, or the link changed in between.
+// Where the name the save is given is a link, the kernel looks at it too, through O_PATH
+// (which opens no device or FIFO): what it finds must be a regular file or nothing, and
+// the same as the walk found, or the link changed in between.
 Result<Target> findTarget(const fs::path &path)
 {
     Target t;
-    if (Status opened = openFolder(t, AT_FDCWD, path); !opened)
-        return opened.error();
-    std::optional<struct stat> throughLink;
-    for (int hops = 0;; ++hops) {
-        const int folder = t.folder->get();
-        if (::fstatat(folder, t.name.c_str(), &t.old, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (path.empty())
+        return fileError(ErrorKind::CannotReplace, path, ENOENT);
+    t.folderPath = path.has_parent_path() ? path.parent_path() : ".";
+    std::deque<std::string> left = components(path.string());
+    FileDescriptor at(path.is_absolute()
+            ? openRoot()
+            : FileDescriptor(::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC)));
+    fs::path shown = path.is_absolute() ? "/" : ""; // the folder at, for messages
+    int links = 0;
+    // The kernel's view of the first link at the path's end: none, no file, or the file.
+    enum { NoLink, LinkToNothing, LinkToFile } kernelSaw = NoLink;
+    struct stat kernelFile = {};
+    const auto folderFailed = [&](int error) -> Error {
+        return fileError(ErrorKind::CannotCreate, t.folderPath, error);
+    };
+    if (at.get() < 0)
+        return folderFailed(errno);
+    while (!left.empty()) {
+        const std::string name = std::move(left.front());
+        left.pop_front();
+        const bool last = left.empty();
+        if (last && (name.empty() || name == "." || name == ".."))
+            return fileError(ErrorKind::CannotReplace, path, EISDIR);
+        if (name.empty() || name == ".")
+            continue;
+        const int flags = O_PATH | O_NOFOLLOW | O_CLOEXEC | (name == ".." ? O_DIRECTORY : 0);
+        FileDescriptor found(::openat(at.get(), name.c_str(), flags));
+        if (found.get() < 0) {
+            if (!last)
+                return folderFailed(errno);
             if (errno != ENOENT)
                 return fileError(ErrorKind::CannotReplace, path, errno);
-            if (throughLink)
-                return fileError(ErrorKind::LinkChanged, path);
-            return t;
-        }
-        if (!S_ISLNK(t.old.st_mode))
+            t.name = name;
             break;
-        if (hops == 40)
-            return fileError(ErrorKind::CannotFollowLink, path, ELOOP);
-        const int fd = ::openat(
-            folder, t.name.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0 && errno != ENOENT)
-            return fileError(ErrorKind::CannotFollowLink, path, errno);
-        throughLink.reset();
-        if (fd >= 0) {
-            const FileDescriptor file(fd);
-            if (::fstat(file.get(), &throughLink.emplace()) != 0)
-                return fileError(ErrorKind::CannotFollowLink, path, errno);
-            if (!S_ISREG(throughLink->st_mode))
+        }
+        struct stat info = {};
+        if (::fstat(found.get(), &info) != 0)
+            return folderFailed(errno);
+        if (!S_ISLNK(info.st_mode)) {
+            if (last) {
+                t.name = name;
+                t.exists = true;
+                t.old = info;
+                break;
+            }
+            if (!S_ISDIR(info.st_mode))
+                return folderFailed(ENOTDIR);
+            at = std::move(found);
+            shown = joined(shown, name);
+            continue;
+        }
+        const fs::path link = joined(shown, name);
+        struct stat folder = {};
+        if (::fstat(at.get(), &folder) != 0)
+            return fileError(ErrorKind::CannotFollowLink, link, errno);
+        if (!mayFollow(folder, info))
+            return fileError(ErrorKind::CannotFollowLink, link, EACCES);
+        if (++links > kMostLinks)
+            return fileError(ErrorKind::CannotFollowLink, link, ELOOP);
+        // Read through the descriptor, the target is that of the link whose owner was
+        // checked, even if the name is another link by now.
+        char target[PATH_MAX];
+        const ssize_t length = ::readlinkat(found.get(), "", target, sizeof target);
+        if (length <= 0 || length == sizeof target) {
+            return fileError(ErrorKind::CannotFollowLink, link,
+                length < 0        ? errno
+                    : length == 0 ? ENOENT
+                                  : ENAMETOOLONG);
+        }
+        const std::string body(target, std::size_t(length));
+        if (last && kernelSaw == NoLink) {
+            const FileDescriptor end(::openat(at.get(), name.c_str(), O_PATH | O_CLOEXEC));
+            if (end.get() < 0 && errno != ENOENT)
+                return fileError(ErrorKind::CannotFollowLink, link, errno);
+            kernelSaw = end.get() < 0 ? LinkToNothing : LinkToFile;
+            if (end.get() >= 0 && ::fstat(end.get(), &kernelFile) != 0)
+                return fileError(ErrorKind::CannotFollowLink, link, errno);
+            if (end.get() >= 0 && S_ISDIR(kernelFile.st_mode))
+                return fileError(ErrorKind::CannotReplace, path, EISDIR);
+            if (end.get() >= 0 && !S_ISREG(kernelFile.st_mode))
                 return fileError(ErrorKind::OutputNotAFile, path);
         }
-        char target[PATH_MAX];
-        const ssize_t length = ::readlinkat(folder, t.name.c_str(), target, sizeof target);
-        if (length < 0 || length == sizeof target)
-            return fileError(ErrorKind::CannotFollowLink, path, length < 0 ? errno : ENAMETOOLONG);
-        // The link's folder stays open until the next one is: a relative target is
-        // relative to it.
-        Target next;
-        if (Status opened = openFolder(next, folder, fs::path(target, target + length)); !opened)
-            return opened.error();
-        t = std::move(next);
+        std::deque<std::string> more = components(body);
+        left.insert(left.begin(), more.begin(), more.end());
+        if (body.starts_with('/')) {
+            at = openRoot();
+            shown = "/";
+            if (at.get() < 0)
+                return fileError(ErrorKind::CannotFollowLink, link, errno);
+        }
+        // The file is now named by the link's target, in a folder named after it.
+        if (last)
+            t.folderPath = joined(shown, fs::path(body).parent_path());
     }
-    t.exists = true;
-    if (throughLink && (t.old.st_dev != throughLink->st_dev || t.old.st_ino != throughLink->st_ino))
+    if (kernelSaw == LinkToNothing ? t.exists
+            : kernelSaw == LinkToFile
+            ? !t.exists || t.old.st_dev != kernelFile.st_dev || t.old.st_ino != kernelFile.st_ino
+            : false)
         return fileError(ErrorKind::LinkChanged, path);
     // A rename would replace anything, so only a regular file that may be written is.
-    if (S_ISDIR(t.old.st_mode))
+    if (t.exists && S_ISDIR(t.old.st_mode))
         return fileError(ErrorKind::CannotReplace, path, EISDIR);
-    if (!S_ISREG(t.old.st_mode))
+    if (t.exists && !S_ISREG(t.old.st_mode))
         return fileError(ErrorKind::OutputNotAFile, path);
-    if (::faccessat(t.folder->get(), t.name.c_str(), W_OK, AT_EACCESS) != 0)
+    if (t.exists && ::faccessat(at.get(), t.name.c_str(), W_OK, AT_EACCESS) != 0)
         return fileError(ErrorKind::CannotReplace, path, errno);
+    // The folder is opened for reading where that is allowed, for the sync after the
+    // rename; the rest needs no more than the O_PATH descriptor.
+    const int readable = ::openat(at.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    t.folder.emplace(readable >= 0 ? FileDescriptor(readable) : std::move(at));
     return t;
+}
+
+// Whether a file could not be made in a folder for what the folder is: one the user may
+// not write in, on a read-only file system, or gone. Any other failure (a full disk, a
+// quota, too many open files) fails the writing of the file, and names the file.
+bool folderRefused(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS || error == ENOENT
+        || error == ENOTDIR;
 }
 
 // A hidden name after the target, ending in six random letters and digits as mkstemp
@@ -193,7 +293,8 @@ std::optional<Status> saveThroughTemporary(
     if (fd < 0) {
         if (unnamed && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL))
             return std::nullopt;
-        return fileError(ErrorKind::CannotCreate, t.folderPath, errno);
+        return folderRefused(errno) ? fileError(ErrorKind::CannotCreate, t.folderPath, errno)
+                                    : fileError(ErrorKind::CannotWrite, path, errno);
     }
     FileDescriptor file(fd);
     auto fail = [&](ErrorKind kind, int error) -> Status {

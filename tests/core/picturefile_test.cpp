@@ -14,6 +14,8 @@
 #include <climits>
 #include <csignal>
 #include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -32,6 +34,8 @@
 namespace {
 bool g_hideSize = false;
 bool g_noUnnamedFiles = false;
+bool g_diskFull = false;
+bool g_watchWrites = false;
 const char *g_linkNowTo = nullptr;
 
 } // namespace
@@ -39,7 +43,9 @@ const char *g_linkNowTo = nullptr;
 // Linked ahead of the C library's, these stand in for what some systems do. A file under
 // /proc reports no size, and one that grows while read reports less than it gives: fstat
 // hides the size when asked to. Some file systems have no unnamed files: openat refuses
-// O_TMPFILE when asked to.
+// O_TMPFILE when asked to, and a full one any new file. Asked to watch, openat ends the
+// process, saying so, when a save opens an existing file for writing: that may be a FIFO
+// that blocks or a device that acts.
 extern "C" int fstat(int fd, struct stat *info)
 {
     const int rc = ::fstatat(fd, "", info, AT_EMPTY_PATH);
@@ -63,9 +69,13 @@ extern "C" int openat(int folder, const char *path, int flags, ...)
     const bool unnamed = (flags & O_TMPFILE) == O_TMPFILE;
     const mode_t mode = (flags & O_CREAT) || unnamed ? va_arg(rest, mode_t) : 0;
     va_end(rest);
-    if (g_noUnnamedFiles && unnamed) {
-        errno = EOPNOTSUPP;
+    if ((g_noUnnamedFiles && unnamed) || (g_diskFull && (unnamed || (flags & O_CREAT)))) {
+        errno = g_diskFull ? ENOSPC : EOPNOTSUPP;
         return -1;
+    }
+    if (g_watchWrites && (flags & O_ACCMODE) != O_RDONLY && !unnamed && !(flags & O_CREAT)) {
+        std::fprintf(stderr, "opened %s for writing\n", path);
+        std::_Exit(0);
     }
     return int(::syscall(SYS_openat, folder, path, flags, mode));
 }
@@ -200,6 +210,9 @@ TEST(PictureFileDeathTest, HostileCases)
     ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
     fs::create_symlink("loop", folder / "loop");
     fs::create_symlink("sub/../setuid.dat", folder / "link.dat");
+    fs::create_symlink("fifo", folder / "fifolink");
+    fs::create_symlink("/dev/null", folder / "null.dat");
+    fs::create_symlink("../closed/new.dat", folder / "sub" / "back.dat");
     writeBytes(folder / "many.dat", records(1026));
     for (const char *sub : {"open", "closed"})
         fs::create_directory(folder / sub);
@@ -220,7 +233,7 @@ TEST(PictureFileDeathTest, HostileCases)
     std::map<std::string, std::string> expected = folder.tree();
 
     enum Op { Write, Read, Number };
-    enum Child { AsRoot, AsUser, SmallFiles, Killed, Unsized, NoUnnamed, LinkSwapped };
+    enum Child { AsRoot, AsUser, SmallFiles, Killed, Unsized, NoUnnamed, LinkSwapped, DiskFull };
     // A failure names its kind, the file (or the folder a save cannot write in) and what
     // the system said; a success gives the records read.
     struct Case
@@ -240,7 +253,11 @@ TEST(PictureFileDeathTest, HostileCases)
         {Write, "fifo", failed(K::OutputNotAFile, "fifo")},
         {Write, "loop", failed(K::CannotFollowLink, "loop", ELOOP)},
         {Write, "link.dat", failed(K::LinkChanged, "link.dat"), LinkSwapped},
+        {Write, "fifolink", failed(K::OutputNotAFile, "fifolink")}, // not opened
+        {Write, "null.dat", failed(K::OutputNotAFile, "null.dat")}, // not opened
         {Write, "missing/p.dat", failed(K::CannotCreate, "missing", ENOENT)},
+        {Write, "sub/new.dat", failed(K::CannotWrite, "sub/new.dat", ENOSPC), DiskFull},
+        {Write, "sub/back.dat", failed(K::CannotCreate, "sub/../closed", EACCES), AsUser},
         {Write, "open/ro.dat", failed(K::CannotReplace, "open/ro.dat", EACCES), AsUser},
         {Write, "closed/rw.dat", failed(K::CannotCreate, "closed", EACCES), AsUser},
         {Write, "old.dat", failed(K::CannotWrite, "old.dat", EFBIG), SmallFiles},
@@ -281,6 +298,8 @@ TEST(PictureFileDeathTest, HostileCases)
         const fs::path path = folder / c.name;
         const auto attempt = [&] {
             g_noUnnamedFiles = c.child == NoUnnamed;
+            g_diskFull = c.child == DiskFull;
+            g_watchWrites = c.op == Write;
             if (c.child == AsUser && ::geteuid() == 0
                 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
                 std::_Exit(3);
@@ -333,6 +352,98 @@ TEST(PictureFileDeathTest, HostileCases)
         std::hash<std::string> {}(pictureFileText(patternTable())));
     ::chmod((folder / "closed").c_str(), 0755);
     EXPECT_EQ(folder.tree(), expected);
+}
+
+// Links on the way to the file, in a folder of the path or at its end. Another user's link
+// in a sticky world-writable folder is followed by no one but its owner, unless the
+// folder's owner owns it too, whatever fs.protected_symlinks says; any other link is
+// followed from the folder that holds it. Each save runs in a child, as root or as another
+// user; a refused one leaves every file as it was, a done one writes only its file.
+TEST(PictureFileDeathTest, LinksOnThePath)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root, to give links to another user";
+    TempFolder folder;
+    for (const char *sub : {"real", "real/sub", "sticky", "open"})
+        fs::create_directory(folder / sub);
+    writeBytes(folder / "real" / "sub" / "old.dat", "old");
+    for (auto [name, mode] : {std::pair {"", 0755}, {"real", 0777}, {"real/sub", 0777},
+             {"real/sub/old.dat", 0666}, {"sticky", 01777}, {"open", 0777}})
+        ::chmod((folder / name).c_str(), mode_t(mode));
+    constexpr uid_t kHer = 65534;
+    // name, target, owner
+    const std::tuple<const char *, std::string, uid_t> links[] = {{"sticky/hers", "../real", kHer},
+        {"sticky/mine", "../real", 0}, {"sticky/hers.dat", "../real/sub/old.dat", kHer},
+        {"open/hers", "../real", kHer}, {"loop", "loop", 0}, {"real/back", "../real", 0},
+        {"abs", (folder / "real").string(), 0}, {"sticky/chain", "../abs/sub", kHer}};
+    for (const auto &[name, target, owner] : links) {
+        fs::create_symlink(target, folder / name);
+        ASSERT_EQ(::lchown((folder / name).c_str(), owner, owner), 0) << name;
+    }
+    const std::map<std::string, std::string> before = folder.tree();
+
+    struct Case
+    {
+        const char *name;
+        bool asHer;
+        std::string path;
+        std::variant<Error, std::string> outcome; // an error, or the file written
+    };
+    using K = ErrorKind;
+    const auto refused = [](const char *link, int error) {
+        return Error {.kind = K::CannotFollowLink, .file = link, .systemError = error};
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"her link one folder up", false, "sticky/hers/sub/old.dat", refused("sticky/hers", EACCES)},
+        {"her link as the last folder", false, "sticky/hers/new.dat", refused("sticky/hers", EACCES)},
+        {"her link at the end", false, "sticky/hers.dat", refused("sticky/hers.dat", EACCES)},
+        {"her link reached through a link", false, "abs/../sticky/hers/new.dat",
+            refused("real/../sticky/hers", EACCES)},
+        {"her link to a link", true, "sticky/chain/new.dat", "real/sub/new.dat"},
+        {"a loop of folders", false, "loop/new.dat", refused("loop", ELOOP)},
+        {"the follower's own link", true, "sticky/hers/sub/old.dat", "real/sub/old.dat"},
+        {"the folder owner's link", true, "sticky/mine/sub/new.dat", "real/sub/new.dat"},
+        {"a folder that is not sticky", false, "open/hers/sub/new.dat", "real/sub/new.dat"},
+        {"a relative link, .. after it", false, "real/back/../real/back/sub/new.dat",
+            "real/sub/new.dat"},
+    };
+    // clang-format on
+    const auto said = [&](const std::variant<Error, std::string> &outcome) {
+        if (const std::string *file = std::get_if<std::string>(&outcome))
+            return "ok " + *file;
+        const Error &e = std::get<Error>(outcome);
+        const fs::path file = e.file.is_absolute() ? e.file.lexically_relative(folder.path)
+                                                   : e.file;
+        return std::to_string(int(e.kind)) + " " + file.string() + " "
+            + std::to_string(e.systemError) + ".";
+    };
+    const std::string picture = pictureFileText(patternTable());
+    for (const Case &c : cases) {
+        const auto attempt = [&] {
+            if (c.asHer && (::setgid(kHer) != 0 || ::setuid(kHer) != 0))
+                std::_Exit(3);
+            const Status s = writePicture(folder / c.path, patternTable());
+            std::variant<Error, std::string> outcome = c.outcome;
+            if (!s)
+                outcome = s.error();
+            std::fprintf(stderr, "%s\n", said(outcome).c_str());
+            std::_Exit(0);
+        };
+        EXPECT_EXIT(attempt(), testing::ExitedWithCode(0), testing::StartsWith(said(c.outcome)))
+            << c.name;
+        std::map<std::string, std::string> expected = before;
+        if (const std::string *file = std::get_if<std::string>(&c.outcome)) {
+            expected[*file] = std::to_string(std::hash<std::string> {}(picture));
+            EXPECT_EQ(readBytes(folder / *file), picture) << c.name;
+        }
+        EXPECT_EQ(folder.tree(), expected) << c.name;
+        // Each case starts from the same files, whatever the one before did.
+        for (const auto &[name, what] : folder.tree())
+            if (!before.contains(name))
+                fs::remove(folder / name);
+        writeBytes(folder / "real" / "sub" / "old.dat", "old");
+    }
 }
 
 TEST(PictureFileReader, RecordRules)

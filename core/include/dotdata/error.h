@@ -19,8 +19,9 @@ enum class ErrorKind {
     TooLarge, ///< an input larger than kMaxInputBytes
     CannotFollowLink, ///< a symbolic link to save through could not be followed
     LinkChanged, ///< a link saved through pointed elsewhere by the time it was opened
-    CannotCreate, ///< no temporary file could be made in the file's folder (file: the folder)
-    CannotWrite, ///< writing or syncing the new file failed
+    CannotCreate, ///< the file's folder refused a new file: no right to write in it, read-only,
+    ///< or gone (file: the folder)
+    CannotWrite, ///< writing or syncing the new file failed, or making it for want of room
     CannotReplace, ///< the old file may not be replaced, or the rename failed
     OutputNotAFile, ///< an output that is a pipe, a device or the like: only files are replaced
 
