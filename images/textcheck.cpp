@@ -22,7 +22,7 @@ constexpr long long kHuge = 1 << 30;
 /// beyond it. Fails as cut short at the end of the bytes, else as damaged.
 Result<long long> number(Bytes b, std::size_t &at, bool comments = false)
 {
-    while (at < b.size() && (isBlank(b[at]) || (comments && b[at] == '#'))) {
+    while (at < b.size() && (isPnmSpace(b[at]) || (comments && b[at] == '#'))) {
         if (b[at] == '#')
             at = std::min(b.find_first_of("\r\n", at), b.size());
         else
@@ -41,7 +41,7 @@ Result<long long> number(Bytes b, std::size_t &at, bool comments = false)
 void skipBlanks(Bytes b, std::size_t &at)
 {
     for (;;) {
-        while (at < b.size() && isBlank(b[at]))
+        while (at < b.size() && isPnmSpace(b[at]))
             ++at;
         if (b.substr(at, 2) != "/*")
             return;
@@ -63,7 +63,7 @@ Check arrayEnd(Bytes b, std::size_t at)
 
 } // namespace
 
-Check checkPnm(Bytes b, int &side)
+Check checkPnm(Bytes b, Checked &out)
 {
     const int kind = b[1] - '0';
     const bool plain = kind <= 3, bits = kind == 1 || kind == 4;
@@ -74,7 +74,7 @@ Check checkPnm(Bytes b, int &side)
     const Result<long long> height = number(b, at, true);
     if (!height)
         return height.error();
-    if (Check wrong = checkSide(width.value(), height.value(), side))
+    if (Check wrong = checkSide(width.value(), height.value(), out.side))
         return wrong;
     long long maximum = 1;
     if (!bits) {
@@ -85,32 +85,38 @@ Check checkPnm(Bytes b, int &side)
         if (maximum < 1 || maximum > 65535)
             return damaged();
     }
-    const auto n = std::size_t(side);
+    const auto n = std::size_t(out.side);
     const std::size_t samples = n * n * (kind == 3 || kind == 6 ? 3 : 1);
     if (!plain) { // one blank, then the samples' bytes exactly
         if (at == b.size())
             return cutShort();
-        if (!isBlank(b[at++]))
+        if (!isPnmSpace(b[at++]))
             return damaged();
         const std::size_t bytes = bits ? (n + 7) / 8 * n : samples * (maximum > 255 ? 2 : 1);
         return b.size() - at < bytes ? cutShort() : b.size() - at > bytes ? damaged() : Check();
     }
+    // Qt reads a plain PBM's pixels as numbers, which netpbm writes without blanks
+    // between them: such a file is decoded here.
+    QImage image = bits ? QImage(int(n), int(n), QImage::Format_Grayscale8) : QImage();
     for (std::size_t count = 0; count < samples; ++count) {
         // In plain PBM each digit is a pixel, with blanks between or not.
-        while (bits && at < b.size() && isBlank(b[at]))
+        while (bits && at < b.size() && isPnmSpace(b[at]))
             ++at;
         const Result<long long> sample = number(bits ? b.substr(0, at + 1) : b, at);
         if (!sample)
             return sample.error();
         if (sample.value() > maximum)
             return damaged();
+        if (bits)
+            image.scanLine(int(count / n))[count % n] = sample.value() ? 0 : 255;
     }
-    while (at < b.size() && isBlank(b[at]))
+    out.image = std::move(image);
+    while (at < b.size() && isPnmSpace(b[at]))
         ++at;
     return at == b.size() ? Check() : damaged();
 }
 
-Check checkXbm(Bytes b, int &side)
+Check checkXbm(Bytes b, Checked &out)
 {
     long long width = -1, height = -1;
     std::size_t at = 0;
@@ -132,7 +138,7 @@ Check checkXbm(Bytes b, int &side)
     }
     if (width < 0 || height < 0)
         return damaged();
-    if (Check wrong = checkSide(width, height, side))
+    if (Check wrong = checkSide(width, height, out.side))
         return wrong;
     at = b.find('{', at);
     if (at == Bytes::npos)
@@ -158,11 +164,11 @@ Check checkXbm(Bytes b, int &side)
         if (at < b.size() && b[at] == ',')
             ++at;
     }
-    const auto n = std::size_t(side);
+    const auto n = std::size_t(out.side);
     return count != (n + 7) / 8 * n ? damaged() : arrayEnd(b, at);
 }
 
-Check checkXpm(Bytes b, int &side)
+Check checkXpm(Bytes b, Checked &out)
 {
     std::size_t at = b.find('{');
     if (at == Bytes::npos)
@@ -195,9 +201,10 @@ Check checkXpm(Bytes b, int &side)
             return damaged();
         value = read.value();
     }
-    if (Check wrong = checkSide(values[0], values[1], side))
+    if (Check wrong = checkSide(values[0], values[1], out.side))
         return wrong;
-    const auto n = std::size_t(side), colors = std::size_t(values[2]), key = std::size_t(values[3]);
+    const auto n = std::size_t(out.side), colors = std::size_t(values[2]),
+               key = std::size_t(values[3]);
     if (key < 1 || key > 2)
         return unsupported();
     if (colors < 1 || colors > (key == 1 ? 256u : 65536u) || strings.size() != 1 + colors + n)

@@ -41,7 +41,7 @@ int writeOut(std::string_view bytes)
     return fail(std::string("cannot write to the standard output: ") + std::strerror(errno));
 }
 
-constexpr const char *kImageSuffixes = ".png .bmp .ppm .xpm .ico";
+constexpr const char *kImageSuffixes = ".png .bmp .gif .ppm .xpm .ico";
 
 std::string dataText(const RowLines &lines, bool crlf)
 {
@@ -75,7 +75,8 @@ CommandLine::CommandLine()
     : m_data(u"data"_s, u"Print the 32 DATA statements of FILE."_s),
       m_export(u"export"_s,
           u"Write FILE as OUT, in the form OUT's suffix names: an image for .png, .bmp, "
-          ".ppm, .xpm or .ico, the DATA statements for .bas or .txt, a picture file for .dat, "
+          ".gif, .ppm, .xpm or .ico, the DATA statements for .bas or .txt, a picture file for "
+          ".dat, "
           ".log or no suffix."_s,
           u"OUT"_s),
       m_start(u"start"_s, u"The first line number, default 5000."_s, u"N"_s),

@@ -35,7 +35,7 @@ for n in $(seq 0 1023); do printf ' %d \r\n' $(((n * 5 + n / 32) % 8)); done >pi
 
 # Round trips: every image form, at scales 1 and 3 (read back by its size), DATA text (with
 # CR LF too), back to the same bytes.
-for form in png bmp ppm xpm ico "ico --scale 8" "png --scale 64"; do
+for form in png bmp gif ppm xpm ico "ico --scale 8" "png --scale 64" "gif --scale 64"; do
     set -- $form
     ok --export "round.$1" pic.dat "${@:2}" && ok --export back.dat "round.$1"
     cmp pic.dat back.dat || fail "the .$form image differs"
@@ -123,11 +123,11 @@ expect 1 '^dotdata: eight.dat: record 1 holds 8' --data eight.dat
 expect 1 '^dotdata: binary.dat: binary data' --export out.png binary.dat
 printf '10 DATA 1,2,3\n' >loader.bas && cat data.txt >>loader.bas
 expect 1 '^dotdata: loader.bas: line 1: the DATA item is not 32 digits' --data loader.bas
-for suffix in webp jpg pgm svg gif xbm tiff; do
+for suffix in webp jpg pgm svg xbm tiff; do
     expect 1 "^dotdata: out.$suffix: a .$suffix image cannot hold the picture exactly" --export out.$suffix pic.dat
 done
 expect 1 '^dotdata: out.ico: a .ico image holds the picture exactly only up to --scale 8$' --export out.ico pic.dat --scale 9
-expect 1 '^dotdata: out.foo: dotdata writes no .foo files: it writes an image as .png .bmp .ppm .xpm .ico, DATA text as .bas .txt, a picture file as .dat .log or with no suffix$' --export out.foo pic.dat
+expect 1 '^dotdata: out.foo: dotdata writes no .foo files: it writes an image as .png .bmp .gif .ppm .xpm .ico, DATA text as .bas .txt, a picture file as .dat .log or with no suffix$' --export out.foo pic.dat
 mkdir folder.dat && expect 1 'cannot replace folder.dat: Is a directory' --export folder.dat pic.dat
 stdout=/dev/full expect 1 'standard output: No space left' --data pic.dat
 stdout=/dev/null expect 1 '^dotdata: cannot replace /dev/stdout: not a regular file; an output must be one$' --export /dev/stdout pic.dat
