@@ -45,7 +45,7 @@ Check firstFrame(GifFileType *gif, int transparent, QImage &image)
     const ColorMapObject *map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
     if (!map || frame.Left < 0 || frame.Top < 0 || frame.Width <= 0 || frame.Height <= 0
         || frame.Left + frame.Width > image.width() || frame.Top + frame.Height > image.height())
-        return damaged();
+        return kDamaged;
     image.fill(Qt::transparent);
     std::vector<GifPixelType> line(std::size_t(frame.Width));
     // An interlaced frame's rows come in four passes: every 8th from 0, from 4, every 4th
@@ -56,11 +56,11 @@ Check firstFrame(GifFileType *gif, int transparent, QImage &image)
                   step = frame.Interlace ? steps[pass] : 1;
         for (int y = start; y < frame.Height; y += step) {
             if (DGifGetLine(gif, line.data(), frame.Width) == GIF_ERROR)
-                return damaged();
+                return kDamaged;
             auto *out = reinterpret_cast<QRgb *>(image.scanLine(frame.Top + y)) + frame.Left;
             for (int x = 0; x < frame.Width; ++x) {
                 if (line[std::size_t(x)] >= map->ColorCount)
-                    return damaged();
+                    return kDamaged;
                 const GifColorType c = map->Colors[line[std::size_t(x)]];
                 if (line[std::size_t(x)] != transparent)
                     out[x] = qRgb(c.Red, c.Green, c.Blue);
@@ -78,27 +78,27 @@ Check walk(GifFileType *gif, Checked &out)
     for (;;) {
         GifRecordType type;
         if (DGifGetRecordType(gif, &type) == GIF_ERROR)
-            return damaged();
+            return kDamaged;
         if (type == TERMINATE_RECORD_TYPE)
-            return frames ? Check() : damaged();
+            return frames ? Check() : kDamaged;
         if (type == EXTENSION_RECORD_TYPE) {
             int code = 0;
             GifByteType *block = nullptr;
             if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
-                return damaged();
+                return kDamaged;
             GraphicsControlBlock control;
             if (code == GRAPHICS_EXT_FUNC_CODE && block && frames == 0
                 && DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK)
                 transparent = control.TransparentColor;
             while (block) {
                 if ((metadata += block[0]) > kMetadataLimit)
-                    return unsupported();
+                    return kUnsupported;
                 if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
-                    return damaged();
+                    return kDamaged;
             }
         } else if (type == IMAGE_DESC_RECORD_TYPE) {
             if (DGifGetImageDesc(gif) == GIF_ERROR)
-                return damaged();
+                return kDamaged;
             // giflib keeps every frame's description: only the one being read is kept.
             GifFreeSavedImages(gif);
             gif->ImageCount = 0;
@@ -110,13 +110,13 @@ Check walk(GifFileType *gif, Checked &out)
             int size = 0;
             GifByteType *block = nullptr;
             if (DGifGetCode(gif, &size, &block) == GIF_ERROR)
-                return damaged();
+                return kDamaged;
             while (block) {
                 if (DGifGetCodeNext(gif, &block) == GIF_ERROR)
-                    return damaged();
+                    return kDamaged;
             }
         } else {
-            return damaged();
+            return kDamaged;
         }
     }
 }
@@ -129,7 +129,7 @@ Check readGif(Bytes b, Checked &out)
     int status = 0;
     GifFileType *gif = DGifOpen(&r, readBytes, &status);
     if (!gif)
-        return r.cut ? cutShort() : damaged();
+        return r.cut ? kCutShort : kDamaged;
     Check wrong = checkSide(gif->SWidth, gif->SHeight, out.side);
     if (!wrong) {
         out.image = QImage(out.side, out.side, QImage::Format_ARGB32);
@@ -137,9 +137,9 @@ Check readGif(Bytes b, Checked &out)
     }
     DGifCloseFile(gif, &status);
     if (r.cut && wrong && wrong->kind == ErrorKind::ImageDamaged)
-        wrong = cutShort();
+        wrong = kCutShort;
     else if (!wrong && r.at != b.size())
-        wrong = damaged();
+        wrong = kDamaged;
     if (wrong)
         out.image = QImage();
     return wrong;

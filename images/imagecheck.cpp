@@ -36,15 +36,15 @@ Check walkRunLengths(Bytes data, std::size_t side, bool fourBits)
     std::size_t x = 0, y = 0, at = 0;
     for (;;) {
         if (!has(data, at, 2))
-            return cutShort();
+            return kCutShort;
         const std::size_t count = u8(data, at), code = u8(data, at + 1);
         at += 2;
         if (count > 0 || code > 2) { // a run of one value, or count literal ones
             if ((x += count + (count ? 0 : code)) > side || y >= side)
-                return damaged();
+                return kDamaged;
             const std::size_t bytes = count ? 0 : fourBits ? (code + 1) / 2 : code;
             if (!has(data, at, bytes + bytes % 2))
-                return cutShort();
+                return kCutShort;
             at += bytes + bytes % 2;
         } else if (code == 0) { // end of line
             x = 0;
@@ -53,12 +53,12 @@ Check walkRunLengths(Bytes data, std::size_t side, bool fourBits)
             return std::nullopt;
         } else { // a move right and down
             if (!has(data, at, 2))
-                return cutShort();
+                return kCutShort;
             x += u8(data, at);
             y += u8(data, at + 1);
             at += 2;
             if (x > side || y >= side)
-                return damaged();
+                return kDamaged;
         }
     }
 }
@@ -69,15 +69,15 @@ Check walkRunLengths(Bytes data, std::size_t side, bool fourBits)
 Check checkBitmap(Bytes dib, std::size_t pixelsAt, bool icon, int &side)
 {
     if (!has(dib, 0, 16))
-        return cutShort();
+        return kCutShort;
     const std::uint32_t header = le32(dib, 0);
     const bool old = header == 12;
     if (!old && header != 40 && header != 52 && header != 56 && header != 108 && header != 124)
-        return unsupported();
+        return kUnsupported;
     if (icon && header != 40)
-        return unsupported();
+        return kUnsupported;
     if (!has(dib, 0, header))
-        return cutShort();
+        return kCutShort;
     // Signed: a negative height is a bitmap stored top-down.
     const long long width = old ? le16(dib, 4) : std::int64_t(std::int32_t(le32(dib, 4)));
     const long long height = old ? le16(dib, 6) : std::int64_t(std::int32_t(le32(dib, 8)));
@@ -85,42 +85,42 @@ Check checkBitmap(Bytes dib, std::size_t pixelsAt, bool icon, int &side)
     if (Check wrong = checkSide(width, icon ? height / 2 : height < 0 ? -height : height, side))
         return wrong;
     if ((icon && height != 2 * width) || le16(dib, old ? 8 : 12) != 1)
-        return damaged();
+        return kDamaged;
     const bool runs = (compression == 1 && bits == 8) || (compression == 2 && bits == 4);
     const bool fields = compression == 3 && (bits == 16 || bits == 32);
     const bool plain = compression == 0
         && (bits == 1 || bits == 4 || bits == 8 || (bits == 16 && !icon) || bits == 24
             || bits == 32);
     if (!runs && !fields && !plain)
-        return unsupported();
+        return kUnsupported;
     if (runs && height < 0)
-        return damaged();
+        return kDamaged;
     const std::size_t used = old ? 0 : le32(dib, 32);
     const std::size_t colors = bits <= 8 ? (used ? used : std::size_t(1) << bits) : used;
     if (bits <= 8 && colors > std::size_t(1) << bits)
-        return damaged();
+        return kDamaged;
     const std::size_t tables = header + (fields && header == 40 ? 12 : 0) + colors * (old ? 3 : 4);
     if (icon) // its pixels follow its colour table
         pixelsAt = tables;
     if (pixelsAt < tables)
-        return damaged();
+        return kDamaged;
     if (pixelsAt > dib.size())
-        return cutShort();
+        return kCutShort;
     const Bytes pixels = dib.substr(pixelsAt);
     const auto n = std::size_t(side);
     if (runs)
         return walkRunLengths(pixels, n, bits == 4);
     if (!has(pixels, 0, (rowBytes(n, bits) + (icon ? rowBytes(n, 1) : 0)) * n))
-        return cutShort();
+        return kCutShort;
     return std::nullopt;
 }
 
 Check checkBmp(Bytes b, Checked &out)
 {
     if (!has(b, 0, 14))
-        return cutShort();
+        return kCutShort;
     const std::uint32_t offset = le32(b, 10);
-    return offset < 14 ? damaged() : checkBitmap(b.substr(14), offset - 14, false, out.side);
+    return offset < 14 ? kDamaged : checkBitmap(b.substr(14), offset - 14, false, out.side);
 }
 
 /// Of an icon's images, the largest whose size is a picture's: Qt shrinks an icon it
@@ -128,12 +128,12 @@ Check checkBmp(Bytes b, Checked &out)
 Check checkIco(Bytes b, Checked &out)
 {
     if (!has(b, 0, 6))
-        return cutShort();
+        return kCutShort;
     const std::size_t count = le16(b, 4), directory = 6 + 16 * count;
     if (count == 0)
-        return damaged();
+        return kDamaged;
     if (!has(b, 0, directory))
-        return cutShort();
+        return kCutShort;
     const auto sideOf = [&](std::size_t at) { return u8(b, at) ? u8(b, at) : 256; };
     std::size_t entry = 6;
     for (std::size_t at = 6, best = 0; at < directory; at += 16) {
@@ -148,17 +148,17 @@ Check checkIco(Bytes b, Checked &out)
     out.index = int(entry - 6) / 16;
     const std::size_t bytes = le32(b, entry + 8), offset = le32(b, entry + 12);
     if (offset < directory)
-        return damaged();
+        return kDamaged;
     if (!has(b, offset, bytes))
-        return cutShort();
+        return kCutShort;
     const Bytes image = b.substr(offset, bytes);
     Checked inner;
     if (Check wrong = image.starts_with("\x89PNG\r\n\x1A\n")
             ? readPng(image, inner)
             : checkBitmap(image, 0, true, inner.side))
-        return wrong->kind == ErrorKind::ImageSize ? damaged() : *wrong;
+        return wrong->kind == ErrorKind::ImageSize ? kDamaged : *wrong;
     out.image = std::move(inner.image); // Qt decodes a bitmap
-    return inner.side == out.side ? Check() : damaged();
+    return inner.side == out.side ? Check() : kDamaged;
 }
 
 void dropMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
@@ -181,7 +181,7 @@ Check readWithQt(Bytes b, const char *format, Checked &out)
     const QtMessageHandler kept = qInstallMessageHandler(dropMessage);
     out.image = reader.read();
     qInstallMessageHandler(kept);
-    return out.image.size() == QSize(out.side, out.side) ? Check() : damaged();
+    return out.image.size() == QSize(out.side, out.side) ? Check() : kDamaged;
 }
 
 } // namespace

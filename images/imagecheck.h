@@ -45,18 +45,9 @@ struct Checked
 /// enough to pass over in no time.
 constexpr std::size_t kMetadataLimit = 1 << 20;
 
-inline Error cutShort()
-{
-    return {ErrorKind::ImageCutShort};
-}
-inline Error damaged()
-{
-    return {ErrorKind::ImageDamaged};
-}
-inline Error unsupported()
-{
-    return {ErrorKind::ImageUnsupported};
-}
+inline const Error kCutShort {ErrorKind::ImageCutShort};
+inline const Error kDamaged {ErrorKind::ImageDamaged};
+inline const Error kUnsupported {ErrorKind::ImageUnsupported};
 /// Whether bytes [at, at + n) lie inside b.
 inline bool has(Bytes b, std::size_t at, std::size_t n)
 {

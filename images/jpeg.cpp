@@ -13,6 +13,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <utility>
 
@@ -48,19 +49,13 @@ Reading &reading(j_common_ptr info)
 
 [[noreturn]] void onError(j_common_ptr info)
 {
-    switch (info->err->msg_code) {
-    case JERR_INPUT_EOF:
-        fail(info, ErrorKind::ImageCutShort);
-    case JERR_BAD_PRECISION:
-    case JERR_SOF_UNSUPPORTED:
-    case JERR_CONVERSION_NOTIMPL:
-    case JERR_NOT_COMPILED:
-    case JERR_NOTIMPL:
-    case JERR_NO_BACKING_STORE:
-        fail(info, ErrorKind::ImageUnsupported);
-    default:
-        fail(info, ErrorKind::ImageDamaged);
-    }
+    static constexpr int unsupported[] = {JERR_BAD_PRECISION, JERR_SOF_UNSUPPORTED,
+        JERR_CONVERSION_NOTIMPL, JERR_NOT_COMPILED, JERR_NOTIMPL, JERR_NO_BACKING_STORE};
+    const int code = info->err->msg_code;
+    fail(info,
+        code == JERR_INPUT_EOF                      ? ErrorKind::ImageCutShort
+            : std::ranges::count(unsupported, code) ? ErrorKind::ImageUnsupported
+                                                    : ErrorKind::ImageDamaged);
 }
 
 /// A warning (level -1) means damage, or the end of the data before the image's end.
@@ -139,19 +134,14 @@ boolean readApp1(j_decompress_ptr info)
 /// (which a square image allows in place), and 2, 3, 4, 6, 7 and 8 mirror it.
 QImage oriented(QImage image, int orientation)
 {
-    if (orientation >= 5) {
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < y; ++x) {
-                auto *a = reinterpret_cast<QRgb *>(image.scanLine(y)) + x;
-                auto *b = reinterpret_cast<QRgb *>(image.scanLine(x)) + y;
-                std::swap(*a, *b);
-            }
-        }
+    for (int y = 0; orientation >= 5 && y < image.height(); ++y) {
+        for (int x = 0; x < y; ++x)
+            std::swap(reinterpret_cast<QRgb *>(image.scanLine(y))[x],
+                reinterpret_cast<QRgb *>(image.scanLine(x))[y]);
     }
-    const bool across = orientation == 2 || orientation == 3 || orientation == 6
-        || orientation == 7;
-    const bool down = orientation == 3 || orientation == 4 || orientation == 7 || orientation == 8;
-    return across || down ? std::move(image).mirrored(across, down) : image;
+    return std::move(image).mirrored(
+        orientation == 2 || orientation == 3 || orientation == 6 || orientation == 7,
+        orientation == 3 || orientation == 4 || orientation == 7 || orientation == 8);
 }
 
 } // namespace
@@ -195,7 +185,7 @@ Check readJpeg(Bytes b, Checked &out)
     jpeg_destroy_decompress(&info);
     if (surplus) {
         out.image = QImage();
-        return damaged();
+        return kDamaged;
     }
     out.image = oriented(std::move(out.image), r.orientation);
     return std::nullopt;

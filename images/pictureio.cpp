@@ -49,26 +49,6 @@ int nearestIndex(QRgb pixel)
     return best;
 }
 
-/// An image's records, and its side in pixels.
-struct Decoded
-{
-    PictureRecords records;
-    int side;
-};
-
-std::optional<Result<Decoded>> decode(std::string_view bytes)
-{
-    std::optional<Result<QImage>> image = detail::readImage(bytes);
-    if (!image)
-        return std::nullopt;
-    if (!*image)
-        return image->error();
-    Result<PictureRecords> records = imageRecords(image->value());
-    if (!records)
-        return records.error();
-    return Decoded {std::move(records).value(), image->value().width()};
-}
-
 } // namespace
 
 Result<PictureRecords> imageRecords(const QImage &source)
@@ -118,12 +98,10 @@ QImage pictureImage(const Picture::Table &table, int scale)
 
 std::optional<Result<PictureRecords>> decodeImage(std::string_view bytes)
 {
-    std::optional<Result<Decoded>> decoded = decode(bytes);
-    if (!decoded)
-        return std::nullopt;
-    if (!*decoded)
-        return decoded->error();
-    return decoded->value().records;
+    const std::optional<Result<QImage>> image = detail::readImage(bytes);
+    if (!image || !*image)
+        return image ? std::optional(Result<PictureRecords>(image->error())) : std::nullopt;
+    return imageRecords(image->value());
 }
 
 std::optional<Result<QByteArray>> encodeImage(
@@ -172,10 +150,12 @@ std::optional<Result<QByteArray>> encodeImage(
         return cannot;
     }
     // Read back through the reading path, the image is exactly the picture or not made.
-    const std::optional<Result<Decoded>> back = decode(
-        std::string_view(bytes.constData(), std::size_t(bytes.size())));
-    if (!back || !*back || back->value().side != kColumns * scale
-        || !std::equal(table.begin(), table.begin() + kCells, back->value().records.values.begin()))
+    const auto back = detail::readImage(std::string_view(bytes.constData(), bytes.size()));
+    if (!back || !*back || back->value().width() != kColumns * scale)
+        return cannot;
+    const Result<PictureRecords> records = imageRecords(back->value());
+    if (!records
+        || !std::equal(table.begin(), table.begin() + kCells, records.value().values.begin()))
         return cannot;
     return bytes;
 }

@@ -47,11 +47,9 @@ void onWarning(png_structp png, png_const_charp)
     fail(png, ErrorKind::ImageDamaged);
 }
 
-constexpr png_uint_32 chunkType(const char (&name)[5])
-{
-    return png_uint_32(name[0]) << 24 | png_uint_32(name[1]) << 16 | png_uint_32(name[2]) << 8
-        | png_uint_32(name[3]);
-}
+// The chunks that hold the image, as libpng names them.
+constexpr png_uint_32 kIHDR = 0x49484452, kPLTE = 0x504C5445, kIDAT = 0x49444154,
+                      kTRNS = 0x74524E53;
 
 void readBytes(png_structp png, png_bytep data, std::size_t length)
 {
@@ -59,9 +57,8 @@ void readBytes(png_structp png, png_bytep data, std::size_t length)
     if (!has(r->bytes, r->at, length))
         fail(png, ErrorKind::ImageCutShort);
     const png_uint_32 type = png_get_io_chunk_type(png);
-    if ((png_get_io_state(png) & PNG_IO_CHUNK_DATA) && type != chunkType("IDAT")
-        && type != chunkType("PLTE") && type != chunkType("tRNS") && type != chunkType("IHDR")
-        && (r->metadata += length) > kMetadataLimit)
+    if ((png_get_io_state(png) & PNG_IO_CHUNK_DATA) && type != kIDAT && type != kPLTE
+        && type != kTRNS && type != kIHDR && (r->metadata += length) > kMetadataLimit)
         fail(png, ErrorKind::ImageUnsupported);
     std::memcpy(data, r->bytes.data() + r->at, length);
     r->at += length;
@@ -77,7 +74,7 @@ Check readPng(Bytes b, Checked &out)
     std::vector<png_bytep> rows;
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
-        return damaged();
+        return kDamaged;
     }
     if (setjmp(png_jmpbuf(png)) == 0) {
         png_set_read_fn(png, &r, readBytes);
@@ -109,9 +106,9 @@ Check readPng(Bytes b, Checked &out)
         png_read_image(png, rows.data());
         png_read_end(png, nullptr);
         if (r.at != b.size())
-            r.error = damaged();
+            r.error = kDamaged;
     } else if (!r.error) {
-        r.error = damaged();
+        r.error = kDamaged;
     }
     png_destroy_read_struct(&png, &info, nullptr);
     if (r.error)

@@ -249,6 +249,12 @@ const QByteArray &gif()
     }();
     return bytes;
 }
+/// The all-colours picture as dotdata exports it; nothing if it does not.
+QByteArray exported(std::string_view suffix, int scale)
+{
+    const std::optional<Result<QByteArray>> bytes = encodeImage(allColours(), scale, suffix);
+    return bytes && *bytes ? bytes->value() : QByteArray();
+}
 /// An all-red bitmap whose runs fill each row to its right edge.
 QByteArray runLengths()
 {
@@ -314,8 +320,9 @@ const Row kRows[] = {
     {"BmpRunLengths", runLengths, {}, "", [] { return filled(2); }},
     {"Gif", gif, {}, "", allColours},
     {"Gif87a", [] { return QByteArray(gif()).replace(0, 6, "GIF87a"); }, {}, "", allColours},
-    {"GifWritten", [] { return encodeImage(allColours(), 1, "gif")->value(); }, {}, "", allColours},
-    {"GifWrittenScale64", [] { return encodeImage(allColours(), 64, "gif")->value(); }, {}, "", allColours},
+    {"GifTwoFrames", [] { return gif().chopped(1) + gif().mid(0x2D, gif().size() - 0x2E) + ';'; }, {}, "", allColours},
+    {"GifWritten", [] { return exported("gif", 1); }, {}, "", allColours},
+    {"GifWrittenScale64", [] { return exported("gif", 64); }, {}, "", allColours},
     {"Jpeg", jpeg, {}, "", {}},
     {"JpegArithmetic", [] { return jpegOf(pictureImage(allColours(), 8), {.arithmetic = true}); }, {}, "", allColours},
     {"JpegArithmeticProgressive", [] { return jpegOf(pictureImage(allColours(), 8), {.arithmetic = true, .progressive = true}); }, {}, "", allColours},
@@ -334,7 +341,7 @@ const Row kRows[] = {
     {"XpmTwoCharacters", [] { return "/* XPM */\nstatic char *x[]={\n\"32 32 1 2\",\n\"ab c #ff0000\",\n" + QByteArray("\"" + QByteArray("ab").repeated(32) + "\",\n").repeated(32) + "};\n"; }, {}, "", [] { return filled(2); }},
     {"Ico", ico, {}, "", allColours},
     {"IcoSeveralPngs", [] { return icon({{16, written(pictureImage(filled(1), 1).scaled(16, 16), "png")}, {32, png()}, {48, written(pictureImage(filled(2), 1).scaled(48, 48), "png")}}); }, {}, "", allColours},
-    {"IcoSeveralBitmaps", [] { return icon({{16, iconBitmap(pictureImage(filled(1), 1).scaled(16, 16))}, {64, iconBitmap(pictureImage(allColours(), 2))}, {48, iconBitmap(pictureImage(filled(2), 1).scaled(48, 48))}}); }, {}, "", allColours},
+    {"IcoSeveralBitmaps", [] { return icon({{32, iconBitmap(pictureImage(filled(1), 1))}, {64, iconBitmap(pictureImage(allColours(), 2))}, {48, iconBitmap(pictureImage(filled(2), 1).scaled(48, 48))}}); }, {}, "", allColours},
 
     // Metadata: passed over, never inflated, and only so much of it.
     {"PngZtxtFlood", [] { return withChunks(png(), texts(8, 7900000)); }, {}, "", allColours},
