@@ -160,8 +160,10 @@ Check readJpeg(Bytes b, Checked &out)
         return Error {r.kind};
     }
     jpeg_create_decompress(&info);
-    // A 2048-pixel progressive image's coefficients take 24 MiB; more is refused.
-    info.mem->max_memory_to_use = 40L << 20;
+    // The file, the decoded image (16 MiB) and a progressive file's coefficients (24 MiB
+    // for 2048 pixels without subsampling) stay within 64 MB: a picture compresses to far
+    // less than a file of that size, and more coefficient memory is refused.
+    info.mem->max_memory_to_use = (30L << 20) - long(b.size());
     r.progress.progress_monitor = onProgress;
     info.progress = &r.progress;
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char *>(b.data()), b.size());
