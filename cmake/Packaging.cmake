@@ -24,9 +24,10 @@ palette. Paint the cells with the mouse, press MAKE DATA, and copy the 32\n\
 line-numbered BASIC DATA statements into a BASIC listing. Pictures are saved to\n\
 and loaded from a plain text file.")
 # dpkg-shlibdeps finds the libraries; the font for the Japanese messages and Qt's
-# own translated texts are not linked, so they are named here.
+# own translated texts are not linked, so they are named here. The image libraries are
+# named too, so that the package says what reads its images even if the scan misses one.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-ipafont-gothic)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, libpng16-16, libgif7, libjpeg62-turbo")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 
 include(CPack)

@@ -1,8 +1,9 @@
 // Copyright (C) 2026 dotdata developers
 // SPDX-License-Identifier: MIT
 
-// Fuzzes what dotdata reads as an image: the checks in front of Qt's decoders and the
-// decoders behind them, from bytes as a file holds them. Any bytes with an image's
+// Fuzzes what dotdata reads as an image: libpng, giflib and libjpeg-turbo as dotdata
+// drives them, and the checks in front of Qt's other decoders and those decoders, from
+// bytes as a file holds them. Any bytes with an image's
 // signature give the 1024 cells of a picture, each 0 to 7, or fail with a reason an
 // image can have. The test's limits on time and memory make a slow or huge decode a
 // failure too.

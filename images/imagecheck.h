@@ -3,13 +3,15 @@
 
 #pragma once
 
-// The checks an image's bytes pass before a decoder sees them. Only formats that hold dot
-// pictures are offered to a decoder, each told by its own signature, and only once the
-// file is known to be whole, with no more data than a picture of its size needs: a
-// decoder given a cut or damaged file fills the missing pixels in without a word, and
-// one given a lying header spends seconds and gigabytes on it.
+// How an image's bytes become an image. PNG, GIF and JPEG go through their own libraries,
+// which tell a cut file from a damaged one. The other formats pass small checks of their
+// headers and sizes before Qt decodes them: Qt's readers of those fill in what a file
+// lacks without a word, and believe what a header says.
 
 #include "dotdata/error.h"
+
+#include <QByteArray>
+#include <QImage>
 
 #include <cstdint>
 #include <optional>
@@ -17,42 +19,42 @@
 
 namespace dotdata::images::detail {
 
-/// An image that passed its checks: the Qt format to decode it with, the format's name
-/// for messages, and its side in pixels, as its header gives it.
-struct CheckedImage
-{
-    const char *format;
-    const char *name;
-    int side;
-};
-
 /// None when the bytes begin with no signature of a format dotdata reads; else the image,
-/// or why it is refused (ImageCutShort, ImageDamaged, ImageUnsupported, ImageSize).
-std::optional<Result<CheckedImage>> checkImage(std::string_view bytes);
+/// square with a picture's side, or why it is refused (ImageCutShort, ImageDamaged,
+/// ImageUnsupported, ImageSize), its text the format's name.
+std::optional<Result<QImage>> readImage(std::string_view bytes);
+
+/// The image (Format_Indexed8, eight colours at most) as a GIF; none if giflib fails.
+std::optional<QByteArray> writeGif(const QImage &image);
 
 // The parts of the checks shared between the files that hold them.
 
 using Bytes = std::string_view;
 using Check = std::optional<Error>;
 
-inline Error cutShort()
+/// What a check learnt: the side its header gives, the image to take from a file of
+/// several, and the image itself where the check decoded it.
+struct Checked
 {
-    return {ErrorKind::ImageCutShort};
-}
-inline Error damaged()
-{
-    return {ErrorKind::ImageDamaged};
-}
-inline Error unsupported()
-{
-    return {ErrorKind::ImageUnsupported};
-}
+    int side = 0;
+    int index = 0;
+    QImage image;
+};
+
+/// Metadata a file may hold, in bytes: far more than any picture needs, and little
+/// enough to pass over in no time.
+constexpr std::size_t kMetadataLimit = 1 << 20;
+
+inline const Error kCutShort {ErrorKind::ImageCutShort};
+inline const Error kDamaged {ErrorKind::ImageDamaged};
+inline const Error kUnsupported {ErrorKind::ImageUnsupported};
 /// Whether bytes [at, at + n) lie inside b.
 inline bool has(Bytes b, std::size_t at, std::size_t n)
 {
     return at <= b.size() && b.size() - at >= n;
 }
-inline bool isBlank(char c)
+/// The characters that separate a PNM's numbers (and an XBM's or XPM's tokens).
+inline bool isPnmSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
@@ -68,26 +70,20 @@ inline std::uint32_t le32(Bytes b, std::size_t at)
 {
     return le16(b, at) | le16(b, at + 2) << 16;
 }
-inline std::uint32_t be16(Bytes b, std::size_t at)
-{
-    return u8(b, at) << 8 | u8(b, at + 1);
-}
-inline std::uint32_t be32(Bytes b, std::size_t at)
-{
-    return be16(b, at) << 16 | be16(b, at + 2);
-}
 
 /// Sets side when the header's size is a picture's: square, 32 K pixels a side for K from
-/// 1 to 64; else ImageSize. Every size is checked before anything is computed from it.
+/// 1 to 64; else ImageSize. Every size is checked before anything is allocated for it.
 Check checkSide(long long width, long long height, int &side);
 
-/// The PNG file b (its signature checked): whole, its chunks' checksums right, and its
-/// compressed data exactly as much as its header needs.
-Check checkPng(Bytes b, int &side);
+/// The formats read through their libraries, in one pass: each sets side and image.
+Check readPng(Bytes b, Checked &out);
+Check readGif(Bytes b, Checked &out);
+Check readJpeg(Bytes b, Checked &out);
 
 /// The text images, by their headers' numbers: plain or raw PBM, PGM and PPM; XBM; XPM.
-Check checkPnm(Bytes b, int &side);
-Check checkXbm(Bytes b, int &side);
-Check checkXpm(Bytes b, int &side);
+/// A plain PBM is decoded here, as Qt's reader takes only one with blanks between pixels.
+Check checkPnm(Bytes b, Checked &out);
+Check checkXbm(Bytes b, Checked &out);
+Check checkXpm(Bytes b, Checked &out);
 
 } // namespace dotdata::images::detail

@@ -9,23 +9,16 @@
 #include "dotdata/input.h"
 
 #include <QBuffer>
-#include <QImageReader>
 #include <QImageWriter>
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 
 #include <unistd.h>
 
 namespace dotdata::images {
 
 namespace {
-
-/// The most memory Qt may take for a decoded image, in MiB: a 2048-pixel picture at 4
-/// bytes a pixel, and no more. The checks refuse what would need more, so this is only a
-/// second line.
-constexpr int kDecodedLimitMiB = 16;
 
 /// Palette colour k as an image shows it: the system colour of entry 7 has no fixed
 /// value, and white is what it is on nearly every desktop.
@@ -54,53 +47,6 @@ int nearestIndex(QRgb pixel)
         }
     }
     return best;
-}
-
-int g_decoderMessages = 0;
-
-void countMessage(QtMsgType, const QMessageLogContext &, const QString &)
-{
-    ++g_decoderMessages;
-}
-
-/// An image's records, and its side in pixels.
-struct Decoded
-{
-    PictureRecords records;
-    int side;
-};
-
-std::optional<Result<Decoded>> decode(std::string_view bytes)
-{
-    const std::optional<Result<detail::CheckedImage>> checked = detail::checkImage(bytes);
-    if (!checked)
-        return std::nullopt;
-    if (!*checked)
-        return checked->error();
-    const detail::CheckedImage image = checked->value();
-    const auto refused = [&](ErrorKind kind) { return Error {.kind = kind, .text = image.name}; };
-
-    QByteArray data = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    // Only this format's decoder is loaded: detecting the format would load them all.
-    QImageReader reader(&buffer, image.format);
-    reader.setAutoDetectImageFormat(false);
-    QImageReader::setAllocationLimit(kDecodedLimitMiB);
-    g_decoderMessages = 0;
-    const QtMessageHandler kept = qInstallMessageHandler(countMessage);
-    const QImage decoded = reader.read();
-    qInstallMessageHandler(kept);
-    // libjpeg reports damage in the coded data only by a warning, and decodes on. Other
-    // decoders' warnings are not taken as damage: libpng's concern metadata (an old
-    // colour profile ...), while the checks have vouched for the data itself.
-    if (decoded.size() != QSize(image.side, image.side)
-        || (std::strcmp(image.format, "jpeg") == 0 && g_decoderMessages > 0))
-        return refused(ErrorKind::ImageDamaged);
-    Result<PictureRecords> records = imageRecords(decoded);
-    if (!records)
-        return records.error();
-    return Decoded {std::move(records).value(), image.side};
 }
 
 } // namespace
@@ -152,12 +98,10 @@ QImage pictureImage(const Picture::Table &table, int scale)
 
 std::optional<Result<PictureRecords>> decodeImage(std::string_view bytes)
 {
-    std::optional<Result<Decoded>> decoded = decode(bytes);
-    if (!decoded)
-        return std::nullopt;
-    if (!*decoded)
-        return decoded->error();
-    return decoded->value().records;
+    const std::optional<Result<QImage>> image = detail::readImage(bytes);
+    if (!image || !*image)
+        return image ? std::optional(Result<PictureRecords>(image->error())) : std::nullopt;
+    return imageRecords(image->value());
 }
 
 std::optional<Result<QByteArray>> encodeImage(
@@ -172,12 +116,12 @@ std::optional<Result<QByteArray>> encodeImage(
         int largestScale;
     };
     static constexpr Written written[] = {{"png", "png", 64}, {"bmp", "bmp", 64},
-        {"ppm", "ppm", 64}, {"xpm", "xpm", 64}, {"ico", "ico", 8}};
+        {"ppm", "ppm", 64}, {"xpm", "xpm", 64}, {"ico", "ico", 8}, {"gif", nullptr, 64}};
     // Image suffixes whose images would not: lossy, grey or two colours, or formats that
     // dotdata does not read. Whatever Qt's plugins here may write, these are refused.
     static constexpr std::string_view notWritten[] = {"jpg", "jpeg", "jpe", "jfif", "pgm", "pbm",
-        "pnm", "xbm", "gif", "webp", "tif", "tiff", "svg", "svgz", "tga", "icns", "wbmp", "cur",
-        "jp2", "j2k", "heic", "heif", "avif", "jxl", "dds", "pcx", "psd"};
+        "pnm", "xbm", "webp", "tif", "tiff", "svg", "svgz", "tga", "icns", "wbmp", "cur", "jp2",
+        "j2k", "heic", "heif", "avif", "jxl", "dds", "pcx", "psd"};
 
     Error cannot {.kind = ErrorKind::CannotWriteImage, .text = std::string(suffix)};
     const auto *format = std::ranges::find(written, suffix, &Written::suffix);
@@ -192,13 +136,26 @@ std::optional<Result<QByteArray>> encodeImage(
     }
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    if (!QImageWriter(&buffer, format->format).write(pictureImage(table, scale)))
+    const QImage image = pictureImage(table, scale);
+    if (!format->format) { // Qt has no GIF writer
+        QList<QRgb> palette;
+        for (int k = 0; k < kPaletteSize; ++k)
+            palette.push_back(imageColor(k));
+        std::optional<QByteArray> gif = detail::writeGif(
+            image.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither));
+        if (!gif)
+            return cannot;
+        bytes = std::move(*gif);
+    } else if (!QImageWriter(&buffer, format->format).write(image)) {
         return cannot;
+    }
     // Read back through the reading path, the image is exactly the picture or not made.
-    const std::optional<Result<Decoded>> back = decode(
-        std::string_view(bytes.constData(), std::size_t(bytes.size())));
-    if (!back || !*back || back->value().side != kColumns * scale
-        || !std::equal(table.begin(), table.begin() + kCells, back->value().records.values.begin()))
+    const auto back = detail::readImage(std::string_view(bytes.constData(), bytes.size()));
+    if (!back || !*back || back->value().width() != kColumns * scale)
+        return cannot;
+    const Result<PictureRecords> records = imageRecords(back->value());
+    if (!records
+        || !std::equal(table.begin(), table.begin() + kCells, records.value().values.begin()))
         return cannot;
     return bytes;
 }

@@ -22,7 +22,7 @@ constexpr long long kHuge = 1 << 30;
 /// beyond it. Fails as cut short at the end of the bytes, else as damaged.
 Result<long long> number(Bytes b, std::size_t &at, bool comments = false)
 {
-    while (at < b.size() && (isBlank(b[at]) || (comments && b[at] == '#'))) {
+    while (at < b.size() && (isPnmSpace(b[at]) || (comments && b[at] == '#'))) {
         if (b[at] == '#')
             at = std::min(b.find_first_of("\r\n", at), b.size());
         else
@@ -33,7 +33,7 @@ Result<long long> number(Bytes b, std::size_t &at, bool comments = false)
     for (; at < b.size() && std::isdigit(std::uint8_t(b[at])); ++at)
         n = std::min(n * 10 + (b[at] - '0'), kHuge);
     if (at == start)
-        return at == b.size() ? cutShort() : damaged();
+        return at == b.size() ? kCutShort : kDamaged;
     return n;
 }
 
@@ -41,7 +41,7 @@ Result<long long> number(Bytes b, std::size_t &at, bool comments = false)
 void skipBlanks(Bytes b, std::size_t &at)
 {
     for (;;) {
-        while (at < b.size() && isBlank(b[at]))
+        while (at < b.size() && isPnmSpace(b[at]))
             ++at;
         if (b.substr(at, 2) != "/*")
             return;
@@ -54,16 +54,16 @@ Check arrayEnd(Bytes b, std::size_t at)
 {
     skipBlanks(b, ++at);
     if (at == b.size())
-        return cutShort();
+        return kCutShort;
     if (b[at] != ';')
-        return damaged();
+        return kDamaged;
     skipBlanks(b, ++at);
-    return at == b.size() ? Check() : damaged();
+    return at == b.size() ? Check() : kDamaged;
 }
 
 } // namespace
 
-Check checkPnm(Bytes b, int &side)
+Check checkPnm(Bytes b, Checked &out)
 {
     const int kind = b[1] - '0';
     const bool plain = kind <= 3, bits = kind == 1 || kind == 4;
@@ -74,7 +74,7 @@ Check checkPnm(Bytes b, int &side)
     const Result<long long> height = number(b, at, true);
     if (!height)
         return height.error();
-    if (Check wrong = checkSide(width.value(), height.value(), side))
+    if (Check wrong = checkSide(width.value(), height.value(), out.side))
         return wrong;
     long long maximum = 1;
     if (!bits) {
@@ -83,34 +83,40 @@ Check checkPnm(Bytes b, int &side)
             return read.error();
         maximum = read.value();
         if (maximum < 1 || maximum > 65535)
-            return damaged();
+            return kDamaged;
     }
-    const auto n = std::size_t(side);
+    const auto n = std::size_t(out.side);
     const std::size_t samples = n * n * (kind == 3 || kind == 6 ? 3 : 1);
     if (!plain) { // one blank, then the samples' bytes exactly
         if (at == b.size())
-            return cutShort();
-        if (!isBlank(b[at++]))
-            return damaged();
+            return kCutShort;
+        if (!isPnmSpace(b[at++]))
+            return kDamaged;
         const std::size_t bytes = bits ? (n + 7) / 8 * n : samples * (maximum > 255 ? 2 : 1);
-        return b.size() - at < bytes ? cutShort() : b.size() - at > bytes ? damaged() : Check();
+        return b.size() - at < bytes ? kCutShort : b.size() - at > bytes ? kDamaged : Check();
     }
+    // Qt reads a plain PBM's pixels as numbers, which netpbm writes without blanks
+    // between them: such a file is decoded here.
+    QImage image = bits ? QImage(int(n), int(n), QImage::Format_Grayscale8) : QImage();
     for (std::size_t count = 0; count < samples; ++count) {
         // In plain PBM each digit is a pixel, with blanks between or not.
-        while (bits && at < b.size() && isBlank(b[at]))
+        while (bits && at < b.size() && isPnmSpace(b[at]))
             ++at;
         const Result<long long> sample = number(bits ? b.substr(0, at + 1) : b, at);
         if (!sample)
             return sample.error();
         if (sample.value() > maximum)
-            return damaged();
+            return kDamaged;
+        if (bits)
+            image.scanLine(int(count / n))[count % n] = sample.value() ? 0 : 255;
     }
-    while (at < b.size() && isBlank(b[at]))
+    out.image = std::move(image);
+    while (at < b.size() && isPnmSpace(b[at]))
         ++at;
-    return at == b.size() ? Check() : damaged();
+    return at == b.size() ? Check() : kDamaged;
 }
 
-Check checkXbm(Bytes b, int &side)
+Check checkXbm(Bytes b, Checked &out)
 {
     long long width = -1, height = -1;
     std::size_t at = 0;
@@ -131,54 +137,54 @@ Check checkXbm(Bytes b, int &side)
         skipBlanks(b, at);
     }
     if (width < 0 || height < 0)
-        return damaged();
-    if (Check wrong = checkSide(width, height, side))
+        return kDamaged;
+    if (Check wrong = checkSide(width, height, out.side))
         return wrong;
     at = b.find('{', at);
     if (at == Bytes::npos)
-        return cutShort();
+        return kCutShort;
     std::size_t count = 0;
     for (++at;; ++count) {
         skipBlanks(b, at);
         if (at == b.size())
-            return cutShort();
+            return kCutShort;
         if (b[at] == '}')
             break;
         if (b.substr(at, 2) == "0X") // valid C, but Qt's decoder takes only "0x"
-            return unsupported();
+            return kUnsupported;
         if (b.substr(at, 2) != "0x")
-            return has(b, at, 2) ? damaged() : cutShort();
+            return has(b, at, 2) ? kDamaged : kCutShort;
         const std::size_t digits = at + 2;
         for (at = digits; at < b.size() && std::isxdigit(std::uint8_t(b[at])); ++at) { }
         if (at == b.size())
-            return cutShort();
+            return kCutShort;
         if (at - digits != 1 && at - digits != 2)
-            return at - digits == 4 ? unsupported() : damaged(); // X10's 16-bit values
+            return at - digits == 4 ? kUnsupported : kDamaged; // X10's 16-bit values
         skipBlanks(b, at);
         if (at < b.size() && b[at] == ',')
             ++at;
     }
-    const auto n = std::size_t(side);
-    return count != (n + 7) / 8 * n ? damaged() : arrayEnd(b, at);
+    const auto n = std::size_t(out.side);
+    return count != (n + 7) / 8 * n ? kDamaged : arrayEnd(b, at);
 }
 
-Check checkXpm(Bytes b, int &side)
+Check checkXpm(Bytes b, Checked &out)
 {
     std::size_t at = b.find('{');
     if (at == Bytes::npos)
-        return cutShort();
+        return kCutShort;
     std::vector<Bytes> strings;
     for (++at;;) {
         skipBlanks(b, at);
         if (at == b.size())
-            return cutShort();
+            return kCutShort;
         if (b[at] == '}')
             break;
         const std::size_t end = b.find('"', at + 1);
         if (b[at] != '"' || strings.size() > 1 + 65536 + 2048)
-            return damaged();
+            return kDamaged;
         if (end == Bytes::npos)
-            return cutShort();
+            return kCutShort;
         strings.push_back(b.substr(at + 1, end - at - 1));
         at = end + 1;
         skipBlanks(b, at);
@@ -186,36 +192,37 @@ Check checkXpm(Bytes b, int &side)
             ++at;
     }
     if (strings.empty())
-        return damaged();
+        return kDamaged;
     std::size_t in = 0;
     long long values[4]; // width, height, colours, characters a pixel
     for (long long &value : values) {
         const Result<long long> read = number(strings[0], in);
         if (!read)
-            return damaged();
+            return kDamaged;
         value = read.value();
     }
-    if (Check wrong = checkSide(values[0], values[1], side))
+    if (Check wrong = checkSide(values[0], values[1], out.side))
         return wrong;
-    const auto n = std::size_t(side), colors = std::size_t(values[2]), key = std::size_t(values[3]);
+    const auto n = std::size_t(out.side), colors = std::size_t(values[2]),
+               key = std::size_t(values[3]);
     if (key < 1 || key > 2)
-        return unsupported();
+        return kUnsupported;
     if (colors < 1 || colors > (key == 1 ? 256u : 65536u) || strings.size() != 1 + colors + n)
-        return damaged();
+        return kDamaged;
     // Qt makes a pixel whose key has no colour colour 0, so every key must have one.
     const auto code = [&](Bytes s) { return u8(s, 0) | (key == 2 ? u8(s, 1) << 8 : 0); };
     const auto defined = std::make_unique<std::bitset<65536>>();
     for (std::size_t i = 1; i <= colors; ++i) {
         if (strings[i].size() < key + 2)
-            return damaged();
+            return kDamaged;
         defined->set(code(strings[i]));
     }
     for (std::size_t row = 1 + colors; row < strings.size(); ++row) {
         if (strings[row].size() != n * key)
-            return damaged();
+            return kDamaged;
         for (std::size_t x = 0; x < n * key; x += key) {
             if (!defined->test(code(strings[row].substr(x))))
-                return damaged();
+                return kDamaged;
         }
     }
     return arrayEnd(b, at);

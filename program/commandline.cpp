@@ -26,7 +26,7 @@ namespace dotdata::program {
 
 namespace {
 
-constexpr const char *kImageSuffixes = ".png .bmp .ppm .xpm .ico";
+constexpr const char *kImageSuffixes = ".png .bmp .gif .ppm .xpm .ico";
 
 } // namespace
 
@@ -52,7 +52,7 @@ CommandLine::CommandLine()
     : m_data(u"data"_s, u"Print the 32 DATA statements of FILE."_s),
       m_export(u"export"_s,
           u"Write FILE as OUT, in the form OUT's suffix names: an image for .png, .bmp, "
-          ".ppm, .xpm or .ico, the DATA statements for .bas or .txt, a picture file for .dat, "
+          ".gif, .ppm, .xpm or .ico, the DATA statements for .bas or .txt, a picture file for .dat, "
           ".log or no suffix. An OUT of - is the standard output, written as a picture file."_s,
           u"OUT"_s),
       m_start(u"start"_s, u"The first line number, default 5000."_s, u"N"_s),

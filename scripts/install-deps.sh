@@ -12,6 +12,7 @@ need=${1:-test}
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev zlib1g-dev libgl-dev qt6-translations-l10n libx11-dev libxcb1-dev
+    libpng-dev libgif-dev libjpeg62-turbo-dev
     fonts-ipafont-gothic
     librsvg2-bin dpkg-dev file
 )

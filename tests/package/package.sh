@@ -40,7 +40,7 @@ expected='-rwxr-xr-x usr/bin/dotdata
 -rw-r--r-- usr/share/metainfo/io.github.dotdata.dotdata.metainfo.xml'
 [ "$files" = "$expected" ] || fail "the package's files differ: $(diff <(echo "$expected") <(echo "$files"))"
 depends=$(dpkg-deb -f "$deb" Depends)
-for name in libqt6widgets6 libc6 fonts-ipafont-gothic; do
+for name in libqt6widgets6 libc6 fonts-ipafont-gothic libpng16-16 libgif7 libjpeg62-turbo; do
     [[ ", $depends," =~ ", $name"[\ ,] ]] || fail "Depends does not name $name: $depends"
 done
 

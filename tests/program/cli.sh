@@ -51,7 +51,7 @@ for n in $(seq 0 1023); do printf ' %d \r\n' $(((n * 5 + n / 32) % 8)); done >pi
 
 # Round trips: every image form, at scales 1 and 3 (read back by its size), DATA text (with
 # CR LF too), back to the same bytes.
-for form in png bmp ppm xpm ico "ico --scale 8" "png --scale 64"; do
+for form in png bmp gif ppm xpm ico "ico --scale 8" "png --scale 64" "gif --scale 64"; do
     set -- $form
     check "write .$form" 0 '' --export "round.$1" pic.dat "${@:2}" &&
         check "read .$form" 0 '' --export back.dat "round.$1" &&
@@ -170,9 +170,8 @@ check "a loader's DATA line" 1 'loader\.bas.*: line 1: the DATA item is not 32 d
 for suffix in webp jpg pgm svg xbm tiff; do
     check "refused suffix .$suffix" 1 "out\\.$suffix.*: a \\.$suffix image cannot hold the picture exactly" --export out.$suffix pic.dat
 done
-check "a .gif" 1 'out\.gif' --export out.gif pic.dat
 check ".ico past scale 8" 1 'out\.ico.*: a \.ico image holds the picture exactly only up to --scale 8$' --export out.ico pic.dat --scale 9
-check "an unknown suffix" 1 'out\.foo.*: dotdata writes no \.foo files: it writes an image as \.png \.bmp \.ppm \.xpm \.ico, DATA text as \.bas \.txt, a picture file as \.dat \.log or with no suffix$' --export out.foo pic.dat
+check "an unknown suffix" 1 'out\.foo.*: dotdata writes no \.foo files: it writes an image as \.png \.bmp \.gif \.ppm \.xpm \.ico, DATA text as \.bas \.txt, a picture file as \.dat \.log or with no suffix$' --export out.foo pic.dat
 mkdir folder.dat
 check "a folder as OUT" 1 'cannot replace .*folder\.dat.*: Is a directory' --export folder.dat pic.dat
 stdout=/dev/full check "a full standard output" 1 'standard output: No space left' --data pic.dat
