@@ -2,9 +2,10 @@
 # Copyright (C) 2026 dotdata developers
 # SPDX-License-Identifier: MIT
 # Every benchmark in one run: the core, the window offscreen, the start-up on Xvfb (21
-# rotated rounds) and the command line (200 runs each, outputs in TMPDIR, then in /dev/shm,
-# tmpfs). The figures in docs/performance.md come from this script. The load average is
-# printed at the start and the end: the machine may be shared.
+# rotated rounds), the command line (200 runs each, outputs in TMPDIR, then in /dev/shm,
+# tmpfs) and 1000 pictures in one run against one run each. The figures in
+# docs/performance.md come from this script. The load average is printed at the start and
+# the end: the machine may be shared.
 # usage: bench/run.sh [BUILD_DIR]   (default build; configured and built if needed)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,4 +27,6 @@ echo "== command line, outputs in TMPDIR"
 bash bench/commandline.sh "$build" 200
 echo "== command line, outputs on tmpfs"
 TMPDIR=/dev/shm bash bench/commandline.sh "$build" 200
+echo "== many pictures: 1000 PNGs, outputs in TMPDIR"
+bash bench/batch.sh "$build" 1000
 echo "== end; load $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -4,8 +4,10 @@
 # The README's loader, as shown there, with dotdata's DATA after it, runs in bwbasic,
 # yabasic and Brandy and prints the rows of the picture and the colour of one dot: with
 # bare and quoted digits (yabasic READs strings only from quoted DATA), and with line
-# numbers one apart. bwbasic, like dotdata, reads DATA lines in the order of their
-# numbers wherever they stand. Each case that fails is named; the others still run.
+# numbers one apart. In a listing of three pictures, the loader with its K set to 1, 2 or
+# 3 prints picture K in each of the three. bwbasic, like dotdata, reads DATA lines in the
+# order of their numbers wherever they stand. Each case that fails is named; the others
+# still run.
 # usage: basic.sh DOTDATA README
 set -euo pipefail
 dotdata=$1 readme=$2
@@ -27,9 +29,15 @@ awk '/^```basic$/ { shown = 1; next } /^```$/ { shown = 0 } shown' "$readme" >lo
     echo "basic: no loader in $readme" >&2
     exit 1
 }
-for n in $(seq 0 1023); do printf ' %d \r\n' $(((n * 5 + n / 32) % 8)); done >pic.dat
-tr -d ' \r' <pic.dat | paste -sd '' | fold -w 32 >rows.txt
-colour=$(sed -n 2p rows.txt | cut -c 3)
+picture() { # SEED: a picture file whose rows differ from those of other seeds
+    for n in $(seq 0 1023); do printf ' %d \r\n' $(((n * 5 + n / 32 + $1 * (3 + n / 97)) % 8)); done
+}
+expect() { # PICTURE: sets what the loader should print for it: its rows, the colour of a dot
+    tr -d ' \r' <"$1" | paste -sd '' | fold -w 32 >rows.txt
+    colour=$(sed -n 2p rows.txt | cut -c 3)
+}
+picture 0 >pic.dat
+expect pic.dat
 
 run() { # INTERPRETER LISTING: what the interpreter prints running the listing, as lines
     case $1 in
@@ -65,5 +73,27 @@ done
 check "bwbasic with line 1005 after 1010" reads bwbasic order.bas
 check "dotdata with line 1005 after 1010" eval '"$dotdata" --export back.dat order.bas && cmp -s back.dat pic.dat'
 
+listing() { # PIC...: one listing of the pictures' DATA, in order, the numbers running on
+    local k=0 pic
+    for pic; do
+        "$dotdata" --data "$pic" --start $((5000 + 320 * k)) --quote
+        k=$((k + 1))
+    done
+}
+for seed in 1 2 3; do picture "$seed" >"pic$seed.dat"; done
+listing pic1.dat pic2.dat pic3.dat >sprites.bas
+for k in 1 2 3; do
+    { sed "s/^20 K = [0-9]*\r\?\$/20 K = $k/" loader.bas; cat sprites.bas; } >"picture$k.bas"
+    grep -q "^20 K = $k\$" "picture$k.bas" || {
+        echo "basic: the loader sets no K on line 20" >&2
+        exit 1
+    }
+    expect "pic$k.dat"
+    for basic in bwbasic yabasic brandy; do
+        check "$basic reading picture $k of 3" reads "$basic" "picture$k.bas"
+    done
+done
+
 [ "$failed" -eq 0 ] || exit 1
-echo "basic: the loader reads the picture in bwbasic, yabasic and Brandy, bare and quoted"
+echo "basic: the loader reads the picture in bwbasic, yabasic and Brandy, bare and quoted,"
+echo "basic: and picture 1, 2 and 3 of a listing of three"
