@@ -54,9 +54,6 @@ private:
         m_help, m_version;
 };
 
-/// Why something failed, as one line in English naming the file.
-std::string describe(const Error &error);
-
 /// Runs a command other than the editor: help, the version and DATA text go to the
 /// standard output, a failure to the standard error as one line naming the file.
 /// Returns the exit status: 0 on success, 1 on a failure.
