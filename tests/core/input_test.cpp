@@ -8,10 +8,22 @@
 
 #include <algorithm>
 #include <cctype>
+#include <ostream>
 #include <string>
 
 namespace dotdata {
 namespace {
+
+/// A row is shown by its name, not its bytes.
+template<typename Row>
+requires requires(const Row &row)
+{
+    row.name;
+}
+void PrintTo(const Row &row, std::ostream *out)
+{
+    *out << row.name;
+}
 
 Picture::Table allColours()
 {
@@ -70,55 +82,78 @@ TEST(DataText, ReadsListingsAsPeopleWriteThem)
         EXPECT_EQ(readDataText(three, sprite).value().values[kCells - 1], sprite);
 }
 
-TEST(DataText, ErrorsNameTheLine)
+struct RefusedCase
 {
-    const std::string ok(32, '0');
-    using K = ErrorKind;
-    const auto refused = [](ErrorKind kind, long long line, long long value = 0,
-                             const char *text = "") {
-        return Error {.kind = kind, .line = line, .value = value, .text = text};
-    };
-    // clang-format off
-    const std::tuple<std::string, int, Error> cases[] = { // text, sprite, error
-        {rows(31), 0, refused(K::DataLineCount, 0, 31)},
-        {rows(33), 0, refused(K::DataLineCount, 0, 33)},
-        {rows(64), 0, refused(K::Sprites, 0, 2, "100 132")},
-        {rows(64), 3, refused(K::NoSuchSprite, 3, 2, "100 132")},
-        {"20 DATA 1,2,3\n" + rows(32), 0, refused(K::DataItem, 1)}, // a loader's own DATA
-        {rows(2) + rows(1, ok.substr(1)) + rows(29), 0, refused(K::DataLineLength, 3, 31)},
-        {"REM\r\n" + rows(1, ok + "0"), 0, refused(K::DataLineLength, 2, 33)},
-        {rows(4) + rows(1, "0123456789" + ok.substr(10)), 0, refused(K::DataDigit, 5, 8)},
-        {rows(1, '"' + ok + "\" x"), 0, refused(K::DataItem, 1)},
-        {rows(1, '"' + ok), 0, refused(K::DataItem, 1)}, // no closing quote
-        {rows(1, ok + " REM row"), 0, refused(K::DataItem, 1)}, // REM needs a ':'
-        {"10 DATA\n", 0, refused(K::DataItem, 1)},
-    };
-    // clang-format on
-    for (const auto &[text, sprite, error] : cases) {
-        const Result<PictureRecords> read = readDataText(text, sprite);
-        ASSERT_FALSE(read) << text;
-        const Error &e = read.error();
-        EXPECT_TRUE(e.kind == error.kind && e.line == error.line && e.value == error.value
-            && e.text == error.text)
-            << text << ": " << int(e.kind) << " " << e.line << " " << e.value << " " << e.text;
-    }
+    const char *name;
+    std::string text;
+    int sprite;
+    Error error;
+};
+
+class RefusedDataText : public testing::TestWithParam<RefusedCase>
+{ };
+
+TEST_P(RefusedDataText, ErrorNamesTheLine)
+{
+    const Result<PictureRecords> read = readDataText(GetParam().text, GetParam().sprite);
+    ASSERT_FALSE(read);
+    EXPECT_EQ(read.error(), GetParam().error);
 }
 
-TEST(Input, ToldApartByContent)
+Error refused(ErrorKind kind, long long line, long long value = 0, const char *text = "")
 {
-    // Any DATA line makes DATA text, which never falls back to the record rules.
-    // clang-format off
-    const std::pair<std::string, InputForm> cases[] = {
-        {"", InputForm::PictureFile}, {" 5 \r\n 7 \r\n", InputForm::PictureFile},
-        {"DATA 0123\n", InputForm::PictureFile}, {"10 DATA 1,2,3\n", InputForm::DataText},
-        {" 1\n-5 DATA \"7\"\n", InputForm::DataText},
-        {std::string(" 1 \r\n\0", 6), InputForm::Binary},
-    };
-    // clang-format on
-    for (const auto &[bytes, form] : cases)
-        EXPECT_EQ(recogniseInput(bytes), form) << bytes;
+    return Error {.kind = kind, .line = line, .value = value, .text = text};
+}
 
-    EXPECT_EQ(readTextInput(std::string("\0", 1)).error().kind, ErrorKind::BinaryData);
+using K = ErrorKind;
+const std::string kOk(32, '0');
+// clang-format off
+const RefusedCase kRefusedDataTextCases[] = {
+    {"ShortOfAPicture", rows(31), 0, refused(K::DataLineCount, 0, 31)},
+    {"OneLineOver", rows(33), 0, refused(K::DataLineCount, 0, 33)},
+    {"TwoPicturesNoneChosen", rows(64), 0, refused(K::Sprites, 0, 2, "100 132")},
+    {"NoSuchPicture", rows(64), 3, refused(K::NoSuchSprite, 3, 2, "100 132")},
+    {"LoadersOwnData", "20 DATA 1,2,3\n" + rows(32), 0, refused(K::DataItem, 1)},
+    {"ShortLine", rows(2) + rows(1, kOk.substr(1)) + rows(29), 0, refused(K::DataLineLength, 3, 31)},
+    {"LongLineAfterRem", "REM\r\n" + rows(1, kOk + "0"), 0, refused(K::DataLineLength, 2, 33)},
+    {"DigitWithoutColour", rows(4) + rows(1, "0123456789" + kOk.substr(10)), 0, refused(K::DataDigit, 5, 8)},
+    {"TextAfterQuote", rows(1, '"' + kOk + "\" x"), 0, refused(K::DataItem, 1)},
+    {"NoClosingQuote", rows(1, '"' + kOk), 0, refused(K::DataItem, 1)},
+    {"RemWithoutColon", rows(1, kOk + " REM row"), 0, refused(K::DataItem, 1)},
+    {"NoItem", "10 DATA\n", 0, refused(K::DataItem, 1)}};
+INSTANTIATE_TEST_SUITE_P(Cases, RefusedDataText, testing::ValuesIn(kRefusedDataTextCases),
+    [](const auto &info) { return std::string(info.param.name); });
+// clang-format on
+
+struct FormCase
+{
+    const char *name;
+    std::string bytes;
+    InputForm form;
+};
+
+class ToldApart : public testing::TestWithParam<FormCase>
+{ };
+
+TEST_P(ToldApart, ByContent)
+{
+    EXPECT_EQ(recogniseInput(GetParam().bytes), GetParam().form);
+}
+
+// Any DATA line makes DATA text, which never falls back to the record rules.
+// clang-format off
+const FormCase kToldApartCases[] = {
+    {"Empty", "", InputForm::PictureFile}, {"Records", " 5 \r\n 7 \r\n", InputForm::PictureFile},
+    {"DataWithoutLineNumber", "DATA 0123\n", InputForm::PictureFile}, {"DataLine", "10 DATA 1,2,3\n", InputForm::DataText},
+    {"DataAfterARecord", " 1\n-5 DATA \"7\"\n", InputForm::DataText},
+    {"NulByte", std::string(" 1 \r\n\0", 6), InputForm::Binary}};
+INSTANTIATE_TEST_SUITE_P(Inputs, ToldApart, testing::ValuesIn(kToldApartCases),
+    [](const auto &info) { return std::string(info.param.name); });
+// clang-format on
+
+TEST(Input, BinaryRefused)
+{
+    EXPECT_EQ(readTextInput(std::string("\0", 1)).error(), Error {.kind = ErrorKind::BinaryData});
 }
 
 } // namespace

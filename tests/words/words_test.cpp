@@ -27,6 +27,17 @@ void PrintTo(const QString &text, std::ostream *out)
 namespace dotdata {
 namespace {
 
+/// A row is shown by its name, not its bytes.
+template<typename Row>
+requires requires(const Row &row)
+{
+    row.name;
+}
+void PrintTo(const Row &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
 struct Wording
 {
     const char *name;
