@@ -9,7 +9,7 @@
 
 #include "words.h"
 
-#include "pictureio.h"
+#include "reading.h"
 
 #include "dotdata/datatext.h"
 #include "dotdata/fileio.h"
@@ -180,7 +180,7 @@ void EditorWindow::loadFile(const std::filesystem::path &path, int sprite)
 {
     // The whole file is read and checked before the table changes, so a bad file
     // leaves the picture as it was.
-    const Result<PictureRecords> records = images::readPicture(path, sprite);
+    const Result<PictureRecords> records = reading::readPicture(path, sprite);
     if (!records) {
         m_dialogs.showError(this, words::text(texts::kLoad),
             words::text(

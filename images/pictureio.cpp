@@ -6,7 +6,6 @@
 #include "imagecheck.h"
 
 #include "dotdata/fileio.h"
-#include "dotdata/input.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -15,8 +14,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-
-#include <unistd.h>
 
 namespace dotdata::images {
 
@@ -201,24 +198,6 @@ std::optional<Result<QByteArray>> encodeImage(
         || !std::equal(table.begin(), table.begin() + kCells, back->value().records.values.begin()))
         return cannot;
     return bytes;
-}
-
-Result<PictureRecords> readPicture(const std::filesystem::path &path, int sprite)
-{
-    const Result<std::string> bytes = path == "-" ? readStream(STDIN_FILENO, path)
-                                                  : readInputFile(path);
-    if (!bytes)
-        return bytes.error();
-    std::optional<Result<PictureRecords>> records = decodeImage(bytes.value());
-    if (!records)
-        records = readTextInput(bytes.value(), sprite);
-    if (*records) {
-        if (Status colors = checkColors(records->value()); !colors)
-            *records = colors.error();
-    }
-    if (!*records)
-        records->error().file = path;
-    return std::move(*records);
 }
 
 } // namespace dotdata::images

@@ -6,6 +6,7 @@
 #include "arguments.h"
 
 #include "pictureio.h"
+#include "reading.h"
 #include "words.h"
 
 #include "dotdata/datatext.h"
@@ -184,7 +185,7 @@ int runCommand(const Command &command, const QString &helpText)
             : "dotdata " + QCoreApplication::applicationVersion().toUtf8() + '\n';
         return writeOut(text.toStdString());
     }
-    const Result<PictureRecords> records = images::readPicture(command.file, command.sprite);
+    const Result<PictureRecords> records = reading::readPicture(command.file, command.sprite);
     if (!records)
         return fail(words::errorText(records.error()));
     Picture picture;
