@@ -162,6 +162,7 @@ private Q_SLOTS:
     void saveAndLoad();
     void load_data();
     void load();
+    void nameOnOneLine();
 };
 
 void WindowTest::initTestCase()
@@ -490,6 +491,19 @@ void WindowTest::load()
     else
         QCOMPARE(e.fake.messages,
             QStringList(u"読込: ファイルを読み込めません: "_s + path + u'\n' + reason));
+}
+
+void WindowTest::nameOnOneLine()
+{
+    // A name holding a line end or a terminal escape is shown quoted, on one line.
+    QTemporaryDir dir;
+    Editor e;
+    e.fake.answers = {dir.filePath(u"a\nb\x1b[2J.dat"_s)};
+    e.press(u"Command3"_s);
+    QCOMPARE(e.fake.messages,
+        QStringList(u"読込: ファイルを読み込めません: '"_s + dir.path()
+            + u"/a'$'\\n''b'$'\\033''[2J.dat'\nファイルを開けません。\n"_s
+            + QString::fromLocal8Bit(std::strerror(ENOENT))));
 }
 
 QTEST_MAIN(WindowTest)
