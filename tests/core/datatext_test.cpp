@@ -3,6 +3,8 @@
 
 #include "dotdata/datatext.h"
 
+#include "rows.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -16,17 +18,6 @@ namespace dotdata {
 namespace {
 
 const std::string kZeros(32, '0');
-
-/// A row is shown by its name, not its bytes.
-template<typename Row>
-requires requires(const Row &row)
-{
-    row.name;
-}
-void PrintTo(const Row &row, std::ostream *out)
-{
-    *out << row.name;
-}
 
 TEST(Picture, PaintStoresTheSelectedIndexAndIndexesAreContracts)
 {
@@ -50,8 +41,7 @@ struct StartNumberCase
     std::variant<double, ErrorKind> outcome;
 };
 
-class StartNumber : public testing::TestWithParam<StartNumberCase>
-{ };
+using StartNumber = testing::TestWithParam<StartNumberCase>;
 
 TEST_P(StartNumber, AcceptedOrRefused)
 {
@@ -78,7 +68,7 @@ const StartNumberCase kStartNumberCases[] = {
     {"Hexadecimal", "0x10", kNo}, {"BeyondDouble", "1e309", kBeyond}, {"BelowDouble", "-1e999", kBeyond},
     {"LineEnd", "5\n", kNo}, {"FullWidthDigit", "\xef\xbc\x95", kNo}};
 INSTANTIATE_TEST_SUITE_P(Forms, StartNumber, testing::ValuesIn(kStartNumberCases),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName<StartNumberCase>);
 // clang-format on
 
 struct NumberImageCase
@@ -88,8 +78,7 @@ struct NumberImageCase
     const char *image;
 };
 
-class NumberImage : public testing::TestWithParam<NumberImageCase>
-{ };
+using NumberImage = testing::TestWithParam<NumberImageCase>;
 
 TEST_P(NumberImage, SignBlankDigitsAndFractions)
 {
@@ -105,7 +94,7 @@ const NumberImageCase kNumberImageCases[] = {
     {"LargeExponent", -2.5e20, "-2.5E+20"}, {"SmallExponent", 0.00001, " 1E-05"},
     {"FifteenSignificantDigits", 1.0 / 3, " .333333333333333"}};
 INSTANTIATE_TEST_SUITE_P(Values, NumberImage, testing::ValuesIn(kNumberImageCases),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName<NumberImageCase>);
 // clang-format on
 
 TEST(NumberImage, UsesAPointUnderADecimalCommaLocale)
@@ -146,8 +135,7 @@ struct RowLineCase
     std::string line;
 };
 
-class DataLines : public testing::TestWithParam<RowLineCase>
-{ };
+using DataLines = testing::TestWithParam<RowLineCase>;
 
 TEST_P(DataLines, NumberedFromTheStartNumberWithOneDigitPerCell)
 {
@@ -169,7 +157,7 @@ const RowLineCase kDataLinesCases[] = {
     {"Quoted", "65000", kQuoted, 31, " 68100 DATA \"" + kZeros + '"'},
     {"FifteenDigitsChecked", "99999999999990", kOnes, 31, " 100000000000021 DATA " + kZeros}};
 INSTANTIATE_TEST_SUITE_P(Rows, DataLines, testing::ValuesIn(kDataLinesCases),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName<RowLineCase>);
 // clang-format on
 
 TEST(RowLines, RepeatedOrNoNumbersMakeNoLines)

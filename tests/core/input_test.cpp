@@ -4,6 +4,8 @@
 #include "dotdata/datatext.h"
 #include "dotdata/input.h"
 
+#include "rows.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,17 +15,6 @@
 
 namespace dotdata {
 namespace {
-
-/// A row is shown by its name, not its bytes.
-template<typename Row>
-requires requires(const Row &row)
-{
-    row.name;
-}
-void PrintTo(const Row &row, std::ostream *out)
-{
-    *out << row.name;
-}
 
 Picture::Table allColours()
 {
@@ -90,8 +81,7 @@ struct RefusedCase
     Error error;
 };
 
-class RefusedDataText : public testing::TestWithParam<RefusedCase>
-{ };
+using RefusedDataText = testing::TestWithParam<RefusedCase>;
 
 TEST_P(RefusedDataText, ErrorNamesTheLine)
 {
@@ -122,7 +112,7 @@ const RefusedCase kRefusedDataTextCases[] = {
     {"RemWithoutColon", rows(1, kOk + " REM row"), 0, refused(K::DataItem, 1)},
     {"NoItem", "10 DATA\n", 0, refused(K::DataItem, 1)}};
 INSTANTIATE_TEST_SUITE_P(Cases, RefusedDataText, testing::ValuesIn(kRefusedDataTextCases),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName<RefusedCase>);
 // clang-format on
 
 struct FormCase
@@ -132,8 +122,7 @@ struct FormCase
     InputForm form;
 };
 
-class ToldApart : public testing::TestWithParam<FormCase>
-{ };
+using ToldApart = testing::TestWithParam<FormCase>;
 
 TEST_P(ToldApart, ByContent)
 {
@@ -148,7 +137,7 @@ const FormCase kToldApartCases[] = {
     {"DataAfterARecord", " 1\n-5 DATA \"7\"\n", InputForm::DataText},
     {"NulByte", std::string(" 1 \r\n\0", 6), InputForm::Binary}};
 INSTANTIATE_TEST_SUITE_P(Inputs, ToldApart, testing::ValuesIn(kToldApartCases),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName<FormCase>);
 // clang-format on
 
 TEST(Input, BinaryRefused)

@@ -6,7 +6,9 @@
 #include "dotdata/input.h"
 #include "dotdata/picturefile.h"
 
+#include "rows.h"
 #include <gmock/gmock.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -76,17 +78,6 @@ namespace dotdata {
 namespace {
 
 namespace fs = std::filesystem;
-
-/// A row is shown by its name, not its bytes.
-template<typename Row>
-requires requires(const Row &row)
-{
-    row.name;
-}
-void PrintTo(const Row &row, std::ostream *out)
-{
-    *out << row.name;
-}
 
 std::string readBytes(const fs::path &path)
 {
@@ -357,7 +348,7 @@ const HostileCase kHostileCases[] = {
     {"StartWhoseLinesRepeat", Number, "9999999999999700", failed(K::LineNumbersRepeat, "", 0, " 1E+16")},
     {"StartMostNegative", Number, "-1.7e308", failed(K::LineNumbersRepeat, "", 0, "-1.7E+308")}};
 INSTANTIATE_TEST_SUITE_P(Cases, PictureFileDeathTest, testing::ValuesIn(kHostileCases),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName<HostileCase>);
 // clang-format on
 
 TEST(PictureFileWriter, KeepsTheOldFilesModeAndOwner)
@@ -388,8 +379,7 @@ struct RecordCase
     std::vector<int> values;
 };
 
-class RecordRules : public testing::TestWithParam<RecordCase>
-{ };
+using RecordRules = testing::TestWithParam<RecordCase>;
 
 TEST_P(RecordRules, Read)
 {
@@ -417,7 +407,7 @@ const RecordCase kRecordRulesCases[] = {
     {"NoBytesAbove127OrFullWidthDigits", "\xff\r\n\xef\xbc\x95\r\n4", {0, 0, 4}},
     {"EachQuotedRecordOnItsOwn", "\"1\",\"2\"\r\n\"\",3", {1, 2, 0, 3}}};
 INSTANTIATE_TEST_SUITE_P(Texts, RecordRules, testing::ValuesIn(kRecordRulesCases),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName<RecordCase>);
 // clang-format on
 
 TEST(PictureFileReader, UpTo1025RecordsFitAndAnyByteMoreIsRefused)

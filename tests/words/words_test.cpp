@@ -9,6 +9,8 @@
 #include <QCoreApplication>
 #include <QTranslator>
 
+#include "rows.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -26,17 +28,6 @@ void PrintTo(const QString &text, std::ostream *out)
 
 namespace dotdata {
 namespace {
-
-/// A row is shown by its name, not its bytes.
-template<typename Row>
-requires requires(const Row &row)
-{
-    row.name;
-}
-void PrintTo(const Row &row, std::ostream *out)
-{
-    *out << row.name;
-}
 
 struct Wording
 {
@@ -147,8 +138,7 @@ QString expected(const char *text)
         u"{system}"_s, QString::fromLocal8Bit(std::strerror(ENOENT)));
 }
 
-class Wordings : public testing::TestWithParam<Wording>
-{ };
+using Wordings = testing::TestWithParam<Wording>;
 
 TEST_P(Wordings, InEnglish)
 {
@@ -165,8 +155,7 @@ TEST_P(Wordings, InJapanese)
     EXPECT_EQ(text, expected(GetParam().japanese));
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryKind, Wordings, testing::ValuesIn(kWordings),
-    [](const testing::TestParamInfo<Wording> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(EveryKind, Wordings, testing::ValuesIn(kWordings), rowName<Wording>);
 
 TEST(Wordings, OneRowForEachKind)
 {
@@ -198,16 +187,14 @@ const Name kNames[] = {
 };
 // clang-format on
 
-class Names : public testing::TestWithParam<Name>
-{ };
+using Names = testing::TestWithParam<Name>;
 
 TEST_P(Names, ShownOnOneLine)
 {
     EXPECT_EQ(words::shown(GetParam().bytes), QString::fromUtf8(GetParam().shown));
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, Names, testing::ValuesIn(kNames),
-    [](const testing::TestParamInfo<Name> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Names, Names, testing::ValuesIn(kNames), rowName<Name>);
 
 } // namespace
 } // namespace dotdata
