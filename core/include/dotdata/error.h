@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <iosfwd>
 #include <string>
 #include <utility>
 #include <variant>
@@ -74,7 +75,15 @@ struct Error
     std::string text = {};
     /// The operating system's error number (errno) when it reported the failure, else 0.
     int systemError = 0;
+
+    bool operator==(const Error &) const = default;
 };
+
+/// The kind's name as the code spells it ("CannotOpen").
+const char *kindName(ErrorKind kind);
+
+/// The error's kind and the fields it fills, for a test's or a log's reader.
+std::ostream &operator<<(std::ostream &out, const Error &error);
 
 /// Either a value or an Error. Every fallible function of the core returns one.
 template<typename T>
