@@ -49,8 +49,8 @@ enum class ErrorKind {
     ImageCutShort, ///< the file ends before the image does
     ImageDamaged, ///< a wrong checksum, code or structure, data past the image's end, or an
     ///< image its decoder refuses or reports damage in
-    ImageUnsupported, ///< a form of its format that dotdata does not read (arithmetic coding,
-    ///< more than 64 scans, more than 1 MiB of metadata ...)
+    ImageUnsupported, ///< a form of its format that dotdata does not read (a lossless or
+    ///< 12-bit JPEG, more than 64 scans, more than 1 MiB of metadata ...)
     ImageSize, ///< not square with a side of 32 K pixels, K = 1..64 (column: width, line: height)
     ImageBlock, ///< a K x K block of a 32 K image that is not one colour (column, line: from 0;
     ///< value: K)
