@@ -17,6 +17,9 @@
 namespace dotdata {
 namespace {
 
+// A failing row looks for its printer in the row's own namespace.
+using dotdata::PrintTo;
+
 const std::string kZeros(32, '0');
 
 TEST(Picture, PaintStoresTheSelectedIndexAndIndexesAreContracts)

@@ -87,6 +87,9 @@ extern "C" int openat(int folder, const char *path, int flags, ...)
 namespace dotdata {
 namespace {
 
+// A failing row looks for its printer in the row's own namespace.
+using dotdata::PrintTo;
+
 namespace fs = std::filesystem;
 
 std::string readBytes(const fs::path &path)

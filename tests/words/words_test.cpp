@@ -29,6 +29,9 @@ void PrintTo(const QString &text, std::ostream *out)
 namespace dotdata {
 namespace {
 
+// A failing row looks for its printer in the row's own namespace.
+using dotdata::PrintTo;
+
 struct Wording
 {
     const char *name;
