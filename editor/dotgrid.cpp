@@ -75,15 +75,17 @@ void DotGrid::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     const QRect dirty = event->rect();
+    // palette() works out its colour group on each call: once for the event, not a cell.
+    const QPalette &shown = palette();
     // The gap between the blocks shows the form behind the grid.
-    painter.fillRect(dirty, palette().color(QPalette::Window));
-    const QColor border = palette().color(QPalette::Mid);
+    painter.fillRect(dirty, shown.color(QPalette::Window));
+    const QColor border = shown.color(QPalette::Mid);
     for (int n = 0; n < kCells; ++n) {
         const QRect cell = cellRect(n);
         if (!cell.intersects(dirty))
             continue;
         painter.fillRect(cell, border);
-        painter.fillRect(cell.adjusted(1, 1, -1, -1), shownColor(m_picture.entry(n), palette()));
+        painter.fillRect(cell.adjusted(1, 1, -1, -1), shownColor(m_picture.entry(n), shown));
     }
 }
 

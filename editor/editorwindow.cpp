@@ -4,18 +4,18 @@
 #include "editorwindow.h"
 
 #include "dotgrid.h"
-#include "errortext.h"
 #include "layout.h"
 #include "picturebox.h"
 
-#include "pictureio.h"
+#include "words.h"
+
+#include "reading.h"
 
 #include "dotdata/datatext.h"
 #include "dotdata/fileio.h"
 #include "dotdata/picturefile.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,37 +26,33 @@ namespace dotdata::editor {
 
 namespace {
 
-// Every text the window shows. The captions, titles and messages are Japanese by
-// design, but for the two English labels.
+// The window's own texts. The captions, titles and messages are Japanese by design (the
+// catalogue holds them), but for the English captions, which no language changes.
 namespace texts {
-constexpr char kForm1[] = QT_TRANSLATE_NOOP("EditorWindow", "Form1");
-constexpr char kMakeData[] = QT_TRANSLATE_NOOP("EditorWindow", "MAKE DATA");
-constexpr char kStartNumber[] = QT_TRANSLATE_NOOP("EditorWindow", "5000");
-constexpr char kStartNumberLabel[] = QT_TRANSLATE_NOOP("EditorWindow", "Start Number");
-constexpr char kSave[] = QT_TRANSLATE_NOOP("EditorWindow", "保存");
-constexpr char kLoad[] = QT_TRANSLATE_NOOP("EditorWindow", "読込");
-constexpr char kSaveTitle[] = QT_TRANSLATE_NOOP("EditorWindow", "データを保存する");
-constexpr char kLoadTitle[] = QT_TRANSLATE_NOOP("EditorWindow", "開くファイルを選択下さい");
+constexpr char kForm1[] = "Form1";
+constexpr char kMakeData[] = "MAKE DATA";
+constexpr char kStartNumber[] = "5000";
+constexpr char kStartNumberLabel[] = "Start Number";
+constexpr char kSave[] = QT_TRANSLATE_NOOP("dotdata", "Save");
+constexpr char kLoad[] = QT_TRANSLATE_NOOP("dotdata", "Load");
+constexpr char kSaveTitle[] = QT_TRANSLATE_NOOP("dotdata", "Save the data");
+constexpr char kLoadTitle[] = QT_TRANSLATE_NOOP("dotdata", "Choose a file to open");
 // "*" rather than "*.*": a file name here need not hold a dot.
-constexpr char kDataFiles[] = QT_TRANSLATE_NOOP("EditorWindow", "データ ファイル (*.dat *.log)");
-constexpr char kAllFiles[] = QT_TRANSLATE_NOOP("EditorWindow", "すべてのファイル (*)");
-constexpr char kBadStartNumber[] = QT_TRANSLATE_NOOP("EditorWindow", "開始番号「%1」は%2");
-constexpr char kCannotSave[] = QT_TRANSLATE_NOOP(
-    "EditorWindow", "ファイルを保存できません: %1\n%2");
-constexpr char kCannotLoad[] = QT_TRANSLATE_NOOP(
-    "EditorWindow", "ファイルを読み込めません: %1\n%2");
+constexpr char kDataFiles[] = QT_TRANSLATE_NOOP("dotdata", "Data files (*.dat *.log)");
+constexpr char kAllFiles[] = QT_TRANSLATE_NOOP("dotdata", "All files (*)");
+//: %1 the start number as typed, %2 why it is refused
+constexpr char kBadStartNumber[] = QT_TRANSLATE_NOOP("dotdata", "The start number \"%1\": %2");
+//: %1 the file, %2 why (the file may be left out)
+constexpr char kCannotSave[] = QT_TRANSLATE_NOOP("dotdata", "Cannot save the file %1:\n%2");
+//: %1 the file, %2 why (the file may be left out)
+constexpr char kCannotLoad[] = QT_TRANSLATE_NOOP("dotdata", "Cannot load the file %1:\n%2");
 constexpr char kUnsaved[] = QT_TRANSLATE_NOOP(
-    "EditorWindow", "絵が変更されています。\n閉じる前に保存しますか？");
-// The keys in brackets answer without the mouse, as on most Japanese desktops.
-constexpr char kSaveFirst[] = QT_TRANSLATE_NOOP("EditorWindow", "保存する(&S)");
-constexpr char kDiscard[] = QT_TRANSLATE_NOOP("EditorWindow", "保存しない(&N)");
-constexpr char kCancel[] = QT_TRANSLATE_NOOP("EditorWindow", "キャンセル");
+    "dotdata", "The picture has changed.\nSave it before closing?");
+// Each answer has a key of its own, so that it can be given without the mouse.
+constexpr char kSaveFirst[] = QT_TRANSLATE_NOOP("dotdata", "&Save");
+constexpr char kDiscard[] = QT_TRANSLATE_NOOP("dotdata", "Do&n't save");
+constexpr char kCancel[] = QT_TRANSLATE_NOOP("dotdata", "Cancel");
 } // namespace texts
-
-QString shownPath(const std::filesystem::path &path)
-{
-    return QDir::toNativeSeparators(QFile::decodeName(path.c_str()));
-}
 
 // "/" is the root of the main drive here, as "C:\" is on a system with drive letters.
 constexpr char kDialogStartFolder[] = "/";
@@ -75,7 +71,7 @@ EditorWindow::EditorWindow(UserDialogs &dialogs, QWidget *parent)
     : QWidget(parent), m_dialogs(dialogs)
 {
     setObjectName(QString::fromLatin1(plan::Form1.name));
-    setWindowTitle(text(texts::kForm1));
+    setWindowTitle(QString::fromLatin1(texts::kForm1));
     setFixedSize(plan::Form1.pixelRect().size());
 
     // The controls are made in tab order, which is their focus order. Making is stacking:
@@ -94,12 +90,15 @@ EditorWindow::EditorWindow(UserDialogs &dialogs, QWidget *parent)
     for (int r = 0; r < kRows; ++r)
         m_rowFields[r] = place(new QLineEdit(this), plan::DOTDATA[r]);
 
-    m_makeData = place(new QPushButton(text(texts::kMakeData), this), plan::Command1);
+    m_makeData = place(
+        new QPushButton(QString::fromLatin1(texts::kMakeData), this), plan::Command1);
     connect(m_makeData, &QPushButton::clicked, this, [this] { makeData(); });
 
-    m_startNumber = place(new QLineEdit(text(texts::kStartNumber), this), plan::SNUM);
+    m_startNumber = place(
+        new QLineEdit(QString::fromLatin1(texts::kStartNumber), this), plan::SNUM);
 
-    m_startLabel = place(new QLabel(text(texts::kStartNumberLabel), this), plan::Label1);
+    m_startLabel = place(
+        new QLabel(QString::fromLatin1(texts::kStartNumberLabel), this), plan::Label1);
     m_startLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     m_readout = place(new QPlainTextEdit(this), plan::DDATA);
@@ -110,10 +109,10 @@ EditorWindow::EditorWindow(UserDialogs &dialogs, QWidget *parent)
 
     m_preview = place(new PreviewBox(m_picture, this), plan::PREV);
 
-    m_save = place(new QPushButton(text(texts::kSave), this), plan::Command2);
+    m_save = place(new QPushButton(words::text(texts::kSave), this), plan::Command2);
     connect(m_save, &QPushButton::clicked, this, [this] { save(); });
 
-    m_load = place(new QPushButton(text(texts::kLoad), this), plan::Command3);
+    m_load = place(new QPushButton(words::text(texts::kLoad), this), plan::Command3);
     connect(m_load, &QPushButton::clicked, this, [this] { load(); });
 }
 
@@ -136,8 +135,10 @@ void EditorWindow::makeData()
     const QString start = m_startNumber->text().normalized(QString::NormalizationForm_KC);
     const Result<RowLines> lines = makeRowLines(m_picture.table(), start.toStdString());
     if (!lines) {
-        m_dialogs.showError(this, text(texts::kMakeData),
-            text(texts::kBadStartNumber).arg(m_startNumber->text(), reasonText(lines.error())));
+        m_dialogs.showError(this, QString::fromLatin1(texts::kMakeData),
+            words::text(texts::kBadStartNumber,
+                {words::shown(m_startNumber->text().toStdString()),
+                    words::errorText(lines.error())}));
         return;
     }
     for (int r = 0; r < kRows; ++r) {
@@ -154,8 +155,9 @@ std::optional<QString> EditorWindow::chooseFile(
     const char *title, const char *selectedFilter, QFileDialog::AcceptMode mode)
 {
     return m_dialogs.chooseFile(this,
-        {text(title), QString::fromLatin1(kDialogStartFolder),
-            {text(texts::kDataFiles), text(texts::kAllFiles)}, text(selectedFilter), mode});
+        {words::text(title), QString::fromLatin1(kDialogStartFolder),
+            {words::text(texts::kDataFiles), words::text(texts::kAllFiles)},
+            words::text(selectedFilter), mode});
 }
 
 bool EditorWindow::save()
@@ -167,8 +169,9 @@ bool EditorWindow::save()
     const std::filesystem::path path = QFile::encodeName(*chosen).toStdString();
     const Status written = writeFileAtomically(path, pictureFileText(m_picture.table()));
     if (!written) {
-        m_dialogs.showError(this, text(texts::kSave),
-            text(texts::kCannotSave).arg(shownPath(path), reasonText(written.error())));
+        m_dialogs.showError(this, words::text(texts::kSave),
+            words::text(
+                texts::kCannotSave, {words::shownFile(path), words::errorText(written.error())}));
         return false;
     }
     m_keptTable = m_picture.table();
@@ -183,8 +186,9 @@ void EditorWindow::closeEvent(QCloseEvent *event)
         return;
     }
     const SaveAnswer answer = m_dialogs.askToSave(this,
-        {text(texts::kForm1), text(texts::kUnsaved), text(texts::kSaveFirst), text(texts::kDiscard),
-            text(texts::kCancel)});
+        {QString::fromLatin1(texts::kForm1), words::text(texts::kUnsaved),
+            words::text(texts::kSaveFirst), words::text(texts::kDiscard),
+            words::text(texts::kCancel)});
     event->setAccepted(answer == SaveAnswer::Discard || (answer == SaveAnswer::Save && save()));
 }
 
@@ -200,10 +204,11 @@ void EditorWindow::loadFile(const std::filesystem::path &path, int sprite)
 {
     // The whole file is read and checked before the table changes, so a bad file
     // leaves the picture as it was.
-    const Result<PictureRecords> records = images::readPicture(path, sprite);
+    const Result<PictureRecords> records = reading::readPicture(path, sprite);
     if (!records) {
-        m_dialogs.showError(this, text(texts::kLoad),
-            text(texts::kCannotLoad).arg(shownPath(path), reasonText(records.error())));
+        m_dialogs.showError(this, words::text(texts::kLoad),
+            words::text(
+                texts::kCannotLoad, {words::shownFile(path), words::errorText(records.error())}));
         return;
     }
     records.value().applyTo(m_picture);

@@ -59,8 +59,9 @@ std::optional<int> ColorBox::targetAt(QPoint pos) const
 void ColorBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Mid));
-    painter.fillRect(rect().adjusted(1, 1, -1, -1), shownColor(m_index(), palette()));
+    const QPalette &shown = palette();
+    painter.fillRect(rect(), shown.color(QPalette::Mid));
+    painter.fillRect(rect().adjusted(1, 1, -1, -1), shownColor(m_index(), shown));
 }
 
 PreviewBox::PreviewBox(const Picture &picture, QWidget *parent)
@@ -78,10 +79,12 @@ void PreviewBox::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     const QRect dirty = event->rect();
     painter.fillRect(dirty, Qt::black);
+    // palette() works out its colour group on each call: once for the event, not a pixel.
+    const QPalette &shown = palette();
     for (int n = 0; n < kCells; ++n) {
         const QRect pixel = pixelRect(n);
         if (pixel.intersects(dirty))
-            painter.fillRect(pixel, shownColor(m_picture.entry(n), palette()));
+            painter.fillRect(pixel, shownColor(m_picture.entry(n), shown));
     }
 }
 

@@ -6,15 +6,12 @@
 #include "imagecheck.h"
 
 #include "dotdata/fileio.h"
-#include "dotdata/input.h"
 
 #include <QBuffer>
 #include <QImageWriter>
 
 #include <algorithm>
 #include <climits>
-
-#include <unistd.h>
 
 namespace dotdata::images {
 
@@ -158,24 +155,6 @@ std::optional<Result<QByteArray>> encodeImage(
         || !std::equal(table.begin(), table.begin() + kCells, records.value().values.begin()))
         return cannot;
     return bytes;
-}
-
-Result<PictureRecords> readPicture(const std::filesystem::path &path, int sprite)
-{
-    const Result<std::string> bytes = path == "-" ? readStream(STDIN_FILENO, path)
-                                                  : readInputFile(path);
-    if (!bytes)
-        return bytes.error();
-    std::optional<Result<PictureRecords>> records = decodeImage(bytes.value());
-    if (!records)
-        records = readTextInput(bytes.value(), sprite);
-    if (*records) {
-        if (Status colors = checkColors(records->value()); !colors)
-            *records = colors.error();
-    }
-    if (!*records)
-        records->error().file = path;
-    return std::move(*records);
 }
 
 } // namespace dotdata::images

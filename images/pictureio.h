@@ -15,12 +15,6 @@
 
 namespace dotdata::images {
 
-/// The picture a file holds, told by its content: an image (see decodeImage), DATA text
-/// (picture `sprite` of several, from 1), or a picture file (read by its record rules).
-/// A path of "-" is the standard input. Every cell's value has a palette colour. Every
-/// error names the file.
-Result<PictureRecords> readPicture(const std::filesystem::path &path, int sprite = 0);
-
 /// The records of an image in a format dotdata reads (PNG, BMP, GIF, JPEG, PBM, PGM, PPM,
 /// XBM, XPM, ICO), told by its signature; none when the bytes begin with no such
 /// signature. An image that has one but is cut short, damaged or of no picture's size is

@@ -5,7 +5,7 @@
 
 #include "arguments.h"
 
-#include "pictureio.h"
+#include "words.h"
 
 #include "dotdata/datatext.h"
 #include "dotdata/fileio.h"
@@ -23,12 +23,6 @@
 using namespace Qt::StringLiterals;
 
 namespace dotdata::program {
-
-namespace {
-
-constexpr const char *kImageSuffixes = ".png .bmp .gif .ppm .xpm .ico";
-
-} // namespace
 
 bool needsNoWindow(int argc, char **argv)
 {
@@ -52,7 +46,8 @@ CommandLine::CommandLine()
     : m_data(u"data"_s, u"Print the 32 DATA statements of FILE."_s),
       m_export(u"export"_s,
           u"Write FILE as OUT, in the form OUT's suffix names: an image for .png, .bmp, "
-          ".gif, .ppm, .xpm or .ico, the DATA statements for .bas or .txt, a picture file for .dat, "
+          ".gif, .ppm, .xpm or .ico, the DATA statements for .bas or .txt, a picture file for "
+          ".dat, "
           ".log or no suffix. An OUT of - is the standard output, written as a picture file."_s,
           u"OUT"_s),
       m_start(u"start"_s, u"The first line number, default 5000."_s, u"N"_s),
@@ -153,107 +148,9 @@ std::variant<Command, QString> CommandLine::parse(const QStringList &arguments)
             m_parser.value(m_start).normalized(QString::NormalizationForm_KC).toStdString();
     }
     if (const Result<RowLines> lines = makeRowLines({}, command.start, command.style); !lines)
-        return u"--start: "_s + QString::fromStdString(describe(lines.error()));
+        return u"--start: "_s + words::errorText(lines.error());
     command.crlf = m_parser.isSet(m_crlf);
     return command;
-}
-
-std::string describe(const Error &error)
-{
-    const std::string file = error.file.string();
-    const std::string in = file + ": ", line = "line " + std::to_string(error.line) + ": ";
-    std::string numbers; // "5000 6000" as "5000, 6000"
-    for (const char c : error.text)
-        numbers += c == ' ' ? std::string(", ") : std::string(1, c);
-    const auto system = [&](const char *what) {
-        return std::string(what) + " " + file + ": " + std::strerror(error.systemError);
-    };
-    switch (error.kind) {
-    case ErrorKind::CannotOpen:
-        return system("cannot open");
-    case ErrorKind::CannotRead:
-        return system("cannot read");
-    case ErrorKind::NotAFile:
-        return in + "not a regular file";
-    case ErrorKind::TooLarge:
-        return in + "the file is larger than " + std::to_string(kMaxInputBytes / (1024 * 1024))
-            + " MiB, the most an input is read to: a picture file as written is 5120 bytes, "
-              "and the largest image dotdata writes is 12 MiB";
-    case ErrorKind::CannotFollowLink:
-        return system("cannot follow the link");
-    case ErrorKind::LinkChanged:
-        return "cannot write through the link " + file + ": it changed during the save";
-    case ErrorKind::CannotCreate:
-        return system("cannot create a file in");
-    case ErrorKind::CannotWrite:
-        return system("cannot write");
-    case ErrorKind::CannotReplace:
-        return system("cannot replace");
-    case ErrorKind::OutputNotAFile:
-        return "cannot replace " + file + ": not a regular file; an output must be one";
-    case ErrorKind::WideText:
-        return in + "the file is " + error.text
-            + " text (it begins with a byte-order mark); dotdata reads ASCII text";
-    case ErrorKind::BinaryData:
-        return in + "binary data, no picture file, DATA text or image";
-    case ErrorKind::TooManyRecords:
-        return in + "the file has more than " + std::to_string(kEntries) + " records";
-    case ErrorKind::NoColor:
-        return in + "record " + std::to_string(error.line) + " holds " + std::to_string(error.value)
-            + ", which has no palette colour (0 to 7)";
-    case ErrorKind::DataItem:
-        return in + line + "the DATA item is not 32 digits 0 to 7";
-    case ErrorKind::DataLineLength:
-        return in + line + std::to_string(error.value) + " digits after DATA, not 32";
-    case ErrorKind::DataDigit:
-        return in + line + "the digit " + std::to_string(error.value)
-            + " has no palette colour (0 to 7)";
-    case ErrorKind::DataLineCount:
-        return in + std::to_string(error.value) + " DATA lines, not 32 for each picture";
-    case ErrorKind::Sprites:
-        return in + std::to_string(error.value) + " pictures, from lines " + numbers
-            + "; choose one with --sprite";
-    case ErrorKind::NoSuchSprite:
-        return in + "no picture " + std::to_string(error.line) + ": the DATA holds "
-            + std::to_string(error.value) + ", from lines " + numbers;
-    case ErrorKind::DataLineRepeated:
-        return in + line + "the line number " + error.text + " is also that of line "
-            + std::to_string(error.value) + "; BASIC keeps only one line of a number";
-    case ErrorKind::ImageCutShort:
-        return in + "the " + error.text + " image is cut short";
-    case ErrorKind::ImageDamaged:
-        return in + "the " + error.text + " image is damaged";
-    case ErrorKind::ImageUnsupported:
-        return in + "the " + error.text + " image is of a kind dotdata does not read";
-    case ErrorKind::ImageSize:
-        return in + "an image of " + std::to_string(error.column) + " × "
-            + std::to_string(error.line)
-            + " pixels; a picture's is square, 32 × K pixels a side for K from 1 to 64";
-    case ErrorKind::ImageBlock: {
-        const std::string k = std::to_string(error.value);
-        return in + "the " + k + " × " + k + " block of column " + std::to_string(error.column)
-            + ", row " + std::to_string(error.line) + " is not one colour";
-    }
-    case ErrorKind::CannotWriteImage:
-        if (error.value > 0)
-            return in + "a ." + error.text + " image holds the picture exactly only up to "
-                + "--scale " + std::to_string(error.value);
-        return in + "a ." + error.text + " image cannot hold the picture exactly; "
-            + "images are written as " + kImageSuffixes;
-    case ErrorKind::UnknownSuffix:
-        return in + "dotdata writes no ." + error.text + " files: it writes an image as "
-            + kImageSuffixes + ", DATA text as .bas .txt, a picture file as .dat .log "
-            + "or with no suffix";
-    case ErrorKind::NotANumber:
-        return "the start number \"" + error.text + "\" is not a decimal number";
-    case ErrorKind::NumberOutOfRange:
-        return "the start number \"" + error.text + "\" is outside the range of numbers";
-    case ErrorKind::LineNumbersRepeat:
-        return "the line number \"" + error.text
-            + "\" would be written more than once among "
-              "the 32 lines";
-    }
-    return {};
 }
 
 } // namespace dotdata::program

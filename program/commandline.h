@@ -54,7 +54,4 @@ private:
         m_help, m_version;
 };
 
-/// Why something failed, as one line in English naming the file.
-std::string describe(const Error &error);
-
 } // namespace dotdata::program

@@ -8,13 +8,11 @@
 #include "editorwindow.h"
 #include "screenfit.h"
 #include "userdialogs.h"
+#include "words.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QStandardPaths>
-#include <QTranslator>
 
 #include <algorithm>
 #include <cctype>
@@ -201,11 +199,8 @@ int runEditor(int &argc, char **argv)
     // The desktop entry's name: on Wayland the compositor takes the window icon from it.
     QApplication::setDesktopFileName(QStringLiteral("dotdata"));
     QApplication::setWindowIcon(programIcon());
-    // Qt's own texts (dialog buttons, the overwrite question) in the desktop's language.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    // The window speaks Japanese whatever the desktop's language; the command line English.
+    dotdata::words::useJapanese();
 
     dotdata::editor::QtUserDialogs dialogs;
     dotdata::editor::EditorWindow window(dialogs);

@@ -4,6 +4,8 @@
 #include "run.h"
 
 #include "pictureio.h"
+#include "reading.h"
+#include "words.h"
 
 #include "dotdata/datatext.h"
 #include "dotdata/fileio.h"
@@ -30,6 +32,12 @@ int fail(const std::string &message)
 {
     std::fprintf(stderr, "dotdata: %s\n", message.c_str());
     return 1;
+}
+
+/// Says why, in the catalogue's English: the command line loads no translation.
+int fail(const Error &error)
+{
+    return fail(words::errorText(error).toStdString());
 }
 
 /// Writes the bytes to the standard output: status 0, or 1 with the reason said.
@@ -78,9 +86,9 @@ int runCommand(const Command &command, const QString &helpText)
     }
     if (command.file == "-" && g_inputClosed)
         return fail("cannot read -: the standard input is closed");
-    const Result<PictureRecords> records = images::readPicture(command.file, command.sprite);
+    const Result<PictureRecords> records = reading::readPicture(command.file, command.sprite);
     if (!records)
-        return fail(describe(records.error()));
+        return fail(records.error());
     Picture picture;
     records.value().applyTo(picture);
     // The start number was checked with the arguments.
@@ -93,7 +101,7 @@ int runCommand(const Command &command, const QString &helpText)
         QString::fromStdString(command.output.extension().string()).mid(1).toLower().toStdString();
     const auto refuse = [&](Error error) {
         error.file = command.output;
-        return fail(describe(error));
+        return fail(error);
     };
     std::string text;
     std::optional<Result<QByteArray>> image;
@@ -111,7 +119,7 @@ int runCommand(const Command &command, const QString &helpText)
     if (command.output == "-")
         return writeOut(bytes);
     if (const Status written = writeFileAtomically(command.output, bytes); !written)
-        return fail(describe(written.error()));
+        return fail(written.error());
     return 0;
 }
 

@@ -11,8 +11,8 @@ need=${1:-test}
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev zlib1g-dev libgl-dev qt6-translations-l10n libx11-dev libxcb1-dev
-    libpng-dev libgif-dev libjpeg62-turbo-dev
+    qt6-base-dev qt6-tools-dev qt6-l10n-tools zlib1g-dev libgl-dev qt6-translations-l10n libx11-dev
+    libxcb1-dev libpng-dev libgif-dev libjpeg62-turbo-dev
     fonts-ipafont-gothic
     librsvg2-bin dpkg-dev file
 )

@@ -7,6 +7,7 @@
 
 #include "dotgrid.h"
 #include "editorwindow.h"
+#include "words.h"
 
 #include <QApplication>
 #include <QTest>
@@ -69,6 +70,8 @@ int main(int argc, char **argv)
         std::fputs("usage: window_screenshot FILE.png\n", stderr);
         return 2;
     }
+    // As the program shows it: in Japanese.
+    dotdata::words::useJapanese();
     NoDialogs dialogs;
     EditorWindow w(dialogs);
     auto *grid = w.findChild<DotGrid *>(QStringLiteral("DOT"));

@@ -11,7 +11,8 @@
 
 namespace dotdata::detail {
 
-constexpr bool isBlank(char c)
+/// A blank within a line, as BASIC and the picture file take it; a line end is none.
+constexpr bool isSpaceOrTab(char c)
 {
     return c == ' ' || c == '\t';
 }
@@ -24,9 +25,9 @@ constexpr bool isDigit(char c)
 /// The text without the blanks and tabs around it.
 constexpr std::string_view trimBlanks(std::string_view text)
 {
-    while (!text.empty() && isBlank(text.front()))
+    while (!text.empty() && isSpaceOrTab(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
+    while (!text.empty() && isSpaceOrTab(text.back()))
         text.remove_suffix(1);
     return text;
 }

@@ -14,7 +14,7 @@ namespace dotdata {
 
 namespace {
 
-using detail::isBlank;
+using detail::isSpaceOrTab;
 
 bool endsRecord(char c)
 {
@@ -72,7 +72,7 @@ Result<PictureRecords> readPictureText(std::string_view text)
     while (i < text.size()) {
         if (records.count == kEntries)
             return Error {ErrorKind::TooManyRecords};
-        while (i < text.size() && isBlank(text[i]))
+        while (i < text.size() && isSpaceOrTab(text[i]))
             ++i;
         std::int16_t value = 0;
         if (i < text.size() && text[i] == '"') {

@@ -3,16 +3,22 @@
 
 #include "dotdata/datatext.h"
 
+#include "rows.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <locale>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <variant>
 
 namespace dotdata {
 namespace {
+
+// A failing row looks for its printer in the row's own namespace.
+using dotdata::PrintTo;
 
 const std::string kZeros(32, '0');
 
@@ -31,41 +37,68 @@ TEST(Picture, PaintStoresTheSelectedIndexAndIndexesAreContracts)
     EXPECT_DEATH(picture.selectColor(kPaletteSize), "");
 }
 
-TEST(StartNumber, AcceptedAndRefusedForms)
+struct StartNumberCase
 {
-    constexpr ErrorKind no = ErrorKind::NotANumber, beyond = ErrorKind::NumberOutOfRange;
-    // clang-format off
-    const std::pair<const char *, std::variant<double, ErrorKind>> cases[] = {
-        {"5000", 5000.}, {" 100 ", 100.}, {"\t42\t", 42.}, {"+7", 7.}, {"-20", -20.}, {".5", .5},
-        {"5.", 5.}, {"1.5E+2", 150.}, {"-2e-1", -0.2}, {"1e308", 1e308},
-        {"", no}, {"   ", no}, {"50a", no}, {"1,5", no}, {"1 000", no}, {"1e", no}, {"-", no},
-        {"--5", no}, {"inf", no}, {"nan", no}, {"0x10", no}, {"1e309", beyond}, {"-1e999", beyond},
-        {"5\n", no}, {"\xef\xbc\x95", no},
-    };
-    // clang-format on
-    for (const auto &[text, outcome] : cases) {
-        const Result<double> r = parseStartNumber(text);
-        if (r)
-            EXPECT_EQ(outcome, decltype(outcome)(r.value())) << '"' << text << '"';
-        else
-            EXPECT_TRUE(outcome == decltype(outcome)(r.error().kind) && r.error().text == text)
-                << '"' << text << '"';
+    const char *name;
+    const char *text;
+    std::variant<double, ErrorKind> outcome;
+};
+
+using StartNumber = testing::TestWithParam<StartNumberCase>;
+
+TEST_P(StartNumber, AcceptedOrRefused)
+{
+    const auto &[name, text, outcome] = GetParam();
+    const Result<double> r = parseStartNumber(text);
+    if (const double *value = std::get_if<double>(&outcome)) {
+        ASSERT_TRUE(r) << r.error();
+        EXPECT_EQ(r.value(), *value);
+    } else {
+        ASSERT_FALSE(r) << r.value();
+        EXPECT_EQ(r.error(), (Error {.kind = std::get<ErrorKind>(outcome), .text = text}));
     }
 }
 
-TEST(NumberImage, SignBlankDigitsAndFractions)
+constexpr ErrorKind kNo = ErrorKind::NotANumber, kBeyond = ErrorKind::NumberOutOfRange;
+// clang-format off
+const StartNumberCase kStartNumberCases[] = {
+    {"Plain", "5000", 5000.}, {"Blanks", " 100 ", 100.}, {"Tabs", "\t42\t", 42.},
+    {"Plus", "+7", 7.}, {"Minus", "-20", -20.}, {"NoIntegerPart", ".5", .5}, {"NoFraction", "5.", 5.},
+    {"Exponent", "1.5E+2", 150.}, {"NegativeExponent", "-2e-1", -0.2}, {"Largest", "1e308", 1e308},
+    {"Empty", "", kNo}, {"OnlyBlanks", "   ", kNo}, {"LetterAfter", "50a", kNo},
+    {"DecimalComma", "1,5", kNo}, {"GroupBlank", "1 000", kNo}, {"ExponentWithoutDigits", "1e", kNo},
+    {"LoneSign", "-", kNo}, {"TwoSigns", "--5", kNo}, {"Infinity", "inf", kNo}, {"NaN", "nan", kNo},
+    {"Hexadecimal", "0x10", kNo}, {"BeyondDouble", "1e309", kBeyond}, {"BelowDouble", "-1e999", kBeyond},
+    {"LineEnd", "5\n", kNo}, {"FullWidthDigit", "\xef\xbc\x95", kNo}};
+INSTANTIATE_TEST_SUITE_P(Forms, StartNumber, testing::ValuesIn(kStartNumberCases),
+    rowName<StartNumberCase>);
+// clang-format on
+
+struct NumberImageCase
 {
-    // clang-format off
-    const std::pair<double, const char *> cases[] = {
-        {0, " 0"}, {-0.0, " 0"}, {-20, "-20"}, {5000.5, " 5000.5"}, {-0.5, "-.5"},
-        {310 + 0.3, " 310.3"}, // the floating sum is not exactly 310.3
-        {-999999999999999.0, "-999999999999999"}, {999999999999999.5, " 1E+15"},
-        {-2.5e20, "-2.5E+20"}, {0.00001, " 1E-05"}, {1.0 / 3, " .333333333333333"},
-    };
-    // clang-format on
-    for (const auto &[value, image] : cases)
-        EXPECT_EQ(numberImage(value), image) << value;
+    const char *name;
+    double value;
+    const char *image;
+};
+
+using NumberImage = testing::TestWithParam<NumberImageCase>;
+
+TEST_P(NumberImage, SignBlankDigitsAndFractions)
+{
+    EXPECT_EQ(numberImage(GetParam().value), GetParam().image);
 }
+
+// clang-format off
+const NumberImageCase kNumberImageCases[] = {
+    {"Zero", 0, " 0"}, {"NegativeZero", -0.0, " 0"}, {"Negative", -20, "-20"},
+    {"Fraction", 5000.5, " 5000.5"}, {"NoLeadingZero", -0.5, "-.5"},
+    {"InexactSum", 310 + 0.3, " 310.3"}, // the floating sum is not exactly 310.3
+    {"FifteenDigits", -999999999999999.0, "-999999999999999"}, {"RoundsUpToExponent", 999999999999999.5, " 1E+15"},
+    {"LargeExponent", -2.5e20, "-2.5E+20"}, {"SmallExponent", 0.00001, " 1E-05"},
+    {"FifteenSignificantDigits", 1.0 / 3, " .333333333333333"}};
+INSTANTIATE_TEST_SUITE_P(Values, NumberImage, testing::ValuesIn(kNumberImageCases),
+    rowName<NumberImageCase>);
+// clang-format on
 
 TEST(NumberImage, UsesAPointUnderADecimalCommaLocale)
 {
@@ -85,7 +118,7 @@ TEST(NumberImage, UsesAPointUnderADecimalCommaLocale)
     EXPECT_EQ(lines.value()[1], " 10.5 DATA " + kZeros);
 }
 
-TEST(RowLines, NumberedFromTheStartNumberWithOneDigitPerCell)
+Picture::Table rowsTable()
 {
     Picture::Table table {};
     for (int c = 0; c < kColumns; ++c)
@@ -93,28 +126,54 @@ TEST(RowLines, NumberedFromTheStartNumberWithOneDigitPerCell)
     table[cellIndex(5, 0)] = 8;
     table[cellIndex(5, 31)] = 9;
     table[kCells] = 7; // belongs to no cell, so it appears nowhere
+    return table;
+}
 
-    const std::string row0 = " DATA 01234567012345670123456701234567";
-    const DataStyle tens, ones {1, false}, quoted {100, true};
-    // clang-format off
-    const std::tuple<const char *, DataStyle, int, std::string> cases[] = {
-        {"5000", tens, 0, " 5000" + row0}, {"5000", tens, 5, " 5050 DATA 8" + std::string(30, '0') + "9"},
-        {"5000", tens, 31, " 5310 DATA " + kZeros}, {"-20", tens, 1, "-10 DATA " + kZeros},
-        {"-20", tens, 2, " 0 DATA " + kZeros}, {"2.5", tens, 1, " 12.5 DATA " + kZeros},
-        {"1e15", tens, 0, " 1E+15" + row0}, {"1", ones, 31, " 32 DATA " + kZeros},
-        {"65000", quoted, 31, " 68100 DATA \"" + kZeros + '"'},
-        {"99999999999990", ones, 31, " 100000000000021 DATA " + kZeros}, // 1e14 up: checked
-    };
-    // clang-format on
-    for (const auto &[start, style, row, line] : cases) {
-        const Result<RowLines> lines = makeRowLines(table, start, style);
-        ASSERT_TRUE(lines) << start;
-        EXPECT_EQ(lines.value()[std::size_t(row)], line) << start << " row " << row;
-    }
+struct RowLineCase
+{
+    const char *name;
+    const char *start;
+    DataStyle style;
+    int row;
+    std::string line;
+};
+
+using DataLines = testing::TestWithParam<RowLineCase>;
+
+TEST_P(DataLines, NumberedFromTheStartNumberWithOneDigitPerCell)
+{
+    const auto &[name, start, style, row, line] = GetParam();
+    const Result<RowLines> lines = makeRowLines(rowsTable(), start, style);
+    ASSERT_TRUE(lines) << lines.error();
+    EXPECT_EQ(lines.value()[std::size_t(row)], line);
+}
+
+const std::string kRow0 = " DATA 01234567012345670123456701234567";
+const DataStyle kTens, kOnes {1, false}, kQuoted {100, true};
+// clang-format off
+const RowLineCase kDataLinesCases[] = {
+    {"FirstRow", "5000", kTens, 0, " 5000" + kRow0},
+    {"ValuesWithoutColourAsWritten", "5000", kTens, 5, " 5050 DATA 8" + std::string(30, '0') + "9"},
+    {"LastRow", "5000", kTens, 31, " 5310 DATA " + kZeros}, {"Negative", "-20", kTens, 1, "-10 DATA " + kZeros},
+    {"Zero", "-20", kTens, 2, " 0 DATA " + kZeros}, {"Fraction", "2.5", kTens, 1, " 12.5 DATA " + kZeros},
+    {"Exponent", "1e15", kTens, 0, " 1E+15" + kRow0}, {"StepOne", "1", kOnes, 31, " 32 DATA " + kZeros},
+    {"Quoted", "65000", kQuoted, 31, " 68100 DATA \"" + kZeros + '"'},
+    {"FifteenDigitsChecked", "99999999999990", kOnes, 31, " 100000000000021 DATA " + kZeros}};
+INSTANTIATE_TEST_SUITE_P(Rows, DataLines, testing::ValuesIn(kDataLinesCases),
+    rowName<RowLineCase>);
+// clang-format on
+
+TEST(RowLines, RepeatedOrNoNumbersMakeNoLines)
+{
     // Line numbers a step apart that 15 significant digits cannot tell apart repeat.
-    EXPECT_EQ(makeRowLines(table, "1e15", ones).error().text, " 1E+15");
-    EXPECT_FALSE(makeRowLines(table, "12x")) << "no line is made from a start that is no number";
+    EXPECT_EQ(makeRowLines(rowsTable(), "1e15", kOnes).error(),
+        (Error {.kind = ErrorKind::LineNumbersRepeat, .text = " 1E+15"}));
+    EXPECT_FALSE(makeRowLines(rowsTable(), "12x"))
+        << "no line is made from a start that is no number";
+}
 
+TEST(RowLines, JoinedEachAfterCrLf)
+{
     // Joined, each line follows CR LF, and none follows the last.
     const std::string text = joinLines(makeRowLines(Picture::Table {}, "5000").value());
     EXPECT_EQ(text.size(), 32u * (2 + 43));

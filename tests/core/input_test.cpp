@@ -4,16 +4,22 @@
 #include "dotdata/datatext.h"
 #include "dotdata/input.h"
 
+#include "rows.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <numeric>
+#include <ostream>
 #include <string>
 #include <vector>
 
 namespace dotdata {
 namespace {
+
+// A failing row looks for its printer in the row's own namespace.
+using dotdata::PrintTo;
 
 Picture::Table allColours()
 {
@@ -74,46 +80,79 @@ TEST(DataText, ReadsListingsAsPeopleWriteThem)
             << "the pictures count in the order of their line numbers, from 100";
 }
 
-TEST(DataText, ReadInTheOrderOfLineNumbersAsBasicDoes)
+/// The rows of a picture as lines of a listing after a loader's line, numbered from
+/// `start` `step` apart, each line i of the file being row order[i].
+std::string numberedListing(const char *start, long long step, const std::vector<int> &order)
 {
-    // The rows of a picture as lines of a listing, numbered from `start` `step` apart,
-    // each line i of the file being row order[i].
-    const Picture::Table table = allColours();
-    const auto listing = [&](const char *start, long long step, std::vector<int> order) {
-        const RowLines lines = makeRowLines(table, start, {step, false}).value();
-        std::string text = "10 REM loader\n";
-        for (const int r : order)
-            text += lines[std::size_t(r)] + "\n";
-        return text;
-    };
-    std::vector<int> inOrder(kRows);
-    std::iota(inOrder.begin(), inOrder.end(), 0);
-    std::vector<int> swapped = inOrder, reversed = inOrder;
-    std::swap(swapped[1], swapped[2]);
-    std::reverse(reversed.begin(), reversed.end());
-    std::vector<int> ninetyAfterHundred = inOrder; // 90 is row 9 and 100 row 10
-    std::rotate(ninetyAfterHundred.begin() + 9, ninetyAfterHundred.begin() + 10,
-        ninetyAfterHundred.begin() + 11);
-    std::vector<int> negativeLast = inOrder; // -20 and -10 after 0
-    std::rotate(negativeLast.begin(), negativeLast.begin() + 2, negativeLast.begin() + 3);
-    // clang-format off
-    const struct { const char *name; std::string text; } cases[] = {
-        {"1005 after 1010", listing("1000", 5, swapped)},
-        {"last line first", listing("5000", 10, reversed)},
-        {"by value, not as text: 90 after 100", listing("0", 10, ninetyAfterHundred)},
-        {"below zero after zero", listing("-20", 10, negativeLast)},
-        {"fractions", listing("2.5", 10, swapped)},
-        {"exponent forms", listing("999999999999990", 10, reversed)},
-        {"a loader line with a row's number", listing("10", 10, swapped) + "20 PRINT\n"},
-    };
-    // clang-format on
-    for (const auto &[name, text] : cases) {
-        const Result<PictureRecords> read = readTextInput(text);
-        ASSERT_TRUE(read) << name << ": " << int(read.error().kind);
-        EXPECT_TRUE(std::equal(table.begin(), table.begin() + kCells, read.value().values.begin()))
-            << name;
-    }
+    const RowLines lines = makeRowLines(allColours(), start, {step, false}).value();
+    std::string text = "10 REM loader\n";
+    for (const int r : order)
+        text += lines[std::size_t(r)] + "\n";
+    return text;
+}
 
+std::vector<int> inOrder()
+{
+    std::vector<int> order(kRows);
+    std::iota(order.begin(), order.end(), 0);
+    return order;
+}
+
+/// Rows 1 and 2 swapped.
+std::vector<int> swapped()
+{
+    std::vector<int> order = inOrder();
+    std::swap(order[1], order[2]);
+    return order;
+}
+
+std::vector<int> reversed()
+{
+    std::vector<int> order = inOrder();
+    std::reverse(order.begin(), order.end());
+    return order;
+}
+
+/// `count` rows from row `first` put after the row that follows them.
+std::vector<int> movedOn(int first, int count)
+{
+    std::vector<int> order = inOrder();
+    std::rotate(
+        order.begin() + first, order.begin() + first + count, order.begin() + first + count + 1);
+    return order;
+}
+
+struct OrderCase
+{
+    const char *name;
+    std::string text;
+};
+
+using ReadInLineNumberOrder = testing::TestWithParam<OrderCase>;
+
+TEST_P(ReadInLineNumberOrder, AsBasicDoes)
+{
+    const Picture::Table table = allColours();
+    const Result<PictureRecords> read = readTextInput(GetParam().text);
+    ASSERT_TRUE(read) << read.error();
+    EXPECT_TRUE(std::equal(table.begin(), table.begin() + kCells, read.value().values.begin()));
+}
+
+// clang-format off
+const OrderCase kOrderCases[] = {
+    {"StepFiveSwapped", numberedListing("1000", 5, swapped())},
+    {"LastLineFirst", numberedListing("5000", 10, reversed())},
+    {"ByValueNotAsText", numberedListing("0", 10, movedOn(9, 1))}, // 90 after 100
+    {"BelowZeroAfterZero", numberedListing("-20", 10, movedOn(0, 2))}, // -20 and -10 after 0
+    {"Fractions", numberedListing("2.5", 10, swapped())},
+    {"ExponentForms", numberedListing("999999999999990", 10, reversed())},
+    {"LoaderLineWithARowsNumber", numberedListing("10", 10, swapped()) + "20 PRINT\n"}};
+INSTANTIATE_TEST_SUITE_P(Listings, ReadInLineNumberOrder, testing::ValuesIn(kOrderCases),
+    rowName<OrderCase>);
+// clang-format on
+
+TEST(DataText, PicturesCountInLineNumberOrder)
+{
     // The second picture's lines first in the file: the first by number is still picture 1.
     const std::string two = rows(32, std::string(32, '2'), 2000)
         + rows(32, std::string(32, '1'), 1000);
@@ -122,62 +161,83 @@ TEST(DataText, ReadInTheOrderOfLineNumbersAsBasicDoes)
     EXPECT_EQ(readDataText(two).error().text, "1000 2000");
 }
 
-TEST(DataText, ErrorsNameTheLine)
+struct RefusedCase
 {
-    const std::string ok(32, '0');
-    using K = ErrorKind;
-    const auto refused = [](ErrorKind kind, long long line, long long value = 0,
-                             const char *text = "") {
-        return Error {.kind = kind, .line = line, .value = value, .text = text};
-    };
-    // clang-format off
-    const std::tuple<std::string, int, Error> cases[] = { // text, sprite, error
-        {rows(31), 0, refused(K::DataLineCount, 0, 31)},
-        {rows(33), 0, refused(K::DataLineCount, 0, 33)},
-        {rows(64), 0, refused(K::Sprites, 0, 2, "100 132")},
-        {rows(64), 3, refused(K::NoSuchSprite, 3, 2, "100 132")},
-        {"20 DATA 1,2,3\n" + rows(32), 0, refused(K::DataItem, 1)}, // a loader's own DATA
-        {rows(2) + rows(1, ok.substr(1)) + rows(29), 0, refused(K::DataLineLength, 3, 31)},
-        {"REM\r\n" + rows(1, ok + "0"), 0, refused(K::DataLineLength, 2, 33)},
-        {rows(4) + rows(1, "0123456789" + ok.substr(10)), 0, refused(K::DataDigit, 5, 8)},
-        {rows(1, '"' + ok + "\" x"), 0, refused(K::DataItem, 1)},
-        {rows(1, '"' + ok), 0, refused(K::DataItem, 1)}, // no closing quote
-        {rows(1, ok + " REM row"), 0, refused(K::DataItem, 1)}, // REM needs a ':'
-        {"10 DATA\n", 0, refused(K::DataItem, 1)},
-        // BASIC keeps one line of a number; the first line that repeats one is named, with
-        // the line it repeats, whatever the order of their numbers.
-        {rows(32) + "200 DATA " + ok + "\n110 DATA " + ok, 0, refused(K::DataLineRepeated, 34, 11, "110")},
-        {rows(31) + "0100 DATA " + ok + "\n" + rows(1), 0, refused(K::DataLineRepeated, 32, 1, "0100")},
-        {"1e1 DATA " + ok + "\n" + "10.0 DATA " + ok, 0, refused(K::DataLineRepeated, 2, 1, "10.0")},
-        {rows(2) + rows(2) + rows(1), 0, refused(K::DataLineRepeated, 3, 1, "100")},
-        {rows(1, ok + "8") + rows(1), 0, refused(K::DataLineLength, 1, 33)}, // file order first
-    };
-    // clang-format on
-    for (const auto &[text, sprite, error] : cases) {
-        const Result<PictureRecords> read = readDataText(text, sprite);
-        ASSERT_FALSE(read) << text;
-        const Error &e = read.error();
-        EXPECT_TRUE(e.kind == error.kind && e.line == error.line && e.value == error.value
-            && e.text == error.text)
-            << text << ": " << int(e.kind) << " " << e.line << " " << e.value << " " << e.text;
-    }
+    const char *name;
+    std::string text;
+    int sprite;
+    Error error;
+};
+
+using RefusedDataText = testing::TestWithParam<RefusedCase>;
+
+TEST_P(RefusedDataText, ErrorNamesTheLine)
+{
+    const Result<PictureRecords> read = readDataText(GetParam().text, GetParam().sprite);
+    ASSERT_FALSE(read);
+    EXPECT_EQ(read.error(), GetParam().error);
 }
 
-TEST(Input, ToldApartByContent)
+Error refused(ErrorKind kind, long long line, long long value = 0, const char *text = "")
 {
-    // Any DATA line makes DATA text, which never falls back to the record rules.
-    // clang-format off
-    const std::pair<std::string, InputForm> cases[] = {
-        {"", InputForm::PictureFile}, {" 5 \r\n 7 \r\n", InputForm::PictureFile},
-        {"DATA 0123\n", InputForm::PictureFile}, {"10 DATA 1,2,3\n", InputForm::DataText},
-        {" 1\n-5 DATA \"7\"\n", InputForm::DataText},
-        {std::string(" 1 \r\n\0", 6), InputForm::Binary},
-    };
-    // clang-format on
-    for (const auto &[bytes, form] : cases)
-        EXPECT_EQ(recogniseInput(bytes), form) << bytes;
+    return Error {.kind = kind, .line = line, .value = value, .text = text};
+}
 
-    EXPECT_EQ(readTextInput(std::string("\0", 1)).error().kind, ErrorKind::BinaryData);
+using K = ErrorKind;
+const std::string kOk(32, '0');
+// clang-format off
+const RefusedCase kRefusedDataTextCases[] = {
+    {"ShortOfAPicture", rows(31), 0, refused(K::DataLineCount, 0, 31)},
+    {"OneLineOver", rows(33), 0, refused(K::DataLineCount, 0, 33)},
+    {"TwoPicturesNoneChosen", rows(64), 0, refused(K::Sprites, 0, 2, "100 132")},
+    {"NoSuchPicture", rows(64), 3, refused(K::NoSuchSprite, 3, 2, "100 132")},
+    {"LoadersOwnData", "20 DATA 1,2,3\n" + rows(32), 0, refused(K::DataItem, 1)},
+    {"ShortLine", rows(2) + rows(1, kOk.substr(1)) + rows(29), 0, refused(K::DataLineLength, 3, 31)},
+    {"LongLineAfterRem", "REM\r\n" + rows(1, kOk + "0"), 0, refused(K::DataLineLength, 2, 33)},
+    {"DigitWithoutColour", rows(4) + rows(1, "0123456789" + kOk.substr(10)), 0, refused(K::DataDigit, 5, 8)},
+    {"TextAfterQuote", rows(1, '"' + kOk + "\" x"), 0, refused(K::DataItem, 1)},
+    {"NoClosingQuote", rows(1, '"' + kOk), 0, refused(K::DataItem, 1)},
+    {"RemWithoutColon", rows(1, kOk + " REM row"), 0, refused(K::DataItem, 1)},
+    {"NoItem", "10 DATA\n", 0, refused(K::DataItem, 1)},
+    // BASIC keeps one line of a number; the first line that repeats one is named, with
+    // the line it repeats, whatever the order of their numbers.
+    {"RepeatOfALowerNumber", rows(32) + "200 DATA " + kOk + "\n110 DATA " + kOk, 0, refused(K::DataLineRepeated, 34, 11, "110")},
+    {"RepeatWithALeadingZero", rows(31) + "0100 DATA " + kOk + "\n" + rows(1), 0, refused(K::DataLineRepeated, 32, 1, "0100")},
+    {"RepeatInAnotherForm", "1e1 DATA " + kOk + "\n" + "10.0 DATA " + kOk, 0, refused(K::DataLineRepeated, 2, 1, "10.0")},
+    {"RepeatOfTheFirstLine", rows(2) + rows(2) + rows(1), 0, refused(K::DataLineRepeated, 3, 1, "100")},
+    {"FileOrderFirst", rows(1, kOk + "8") + rows(1), 0, refused(K::DataLineLength, 1, 33)}};
+INSTANTIATE_TEST_SUITE_P(Cases, RefusedDataText, testing::ValuesIn(kRefusedDataTextCases),
+    rowName<RefusedCase>);
+// clang-format on
+
+struct FormCase
+{
+    const char *name;
+    std::string bytes;
+    InputForm form;
+};
+
+using ToldApart = testing::TestWithParam<FormCase>;
+
+TEST_P(ToldApart, ByContent)
+{
+    EXPECT_EQ(recogniseInput(GetParam().bytes), GetParam().form);
+}
+
+// Any DATA line makes DATA text, which never falls back to the record rules.
+// clang-format off
+const FormCase kToldApartCases[] = {
+    {"Empty", "", InputForm::PictureFile}, {"Records", " 5 \r\n 7 \r\n", InputForm::PictureFile},
+    {"DataWithoutLineNumber", "DATA 0123\n", InputForm::PictureFile}, {"DataLine", "10 DATA 1,2,3\n", InputForm::DataText},
+    {"DataAfterARecord", " 1\n-5 DATA \"7\"\n", InputForm::DataText},
+    {"NulByte", std::string(" 1 \r\n\0", 6), InputForm::Binary}};
+INSTANTIATE_TEST_SUITE_P(Inputs, ToldApart, testing::ValuesIn(kToldApartCases),
+    rowName<FormCase>);
+// clang-format on
+
+TEST(Input, BinaryRefused)
+{
+    EXPECT_EQ(readTextInput(std::string("\0", 1)).error(), Error {.kind = ErrorKind::BinaryData});
 }
 
 } // namespace

@@ -6,7 +6,9 @@
 #include "dotdata/input.h"
 #include "dotdata/picturefile.h"
 
+#include "rows.h"
 #include <gmock/gmock.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,6 +23,8 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <ostream>
+#include <sstream>
 #include <string>
 #include <variant>
 #include <vector>
@@ -82,6 +86,9 @@ extern "C" int openat(int folder, const char *path, int flags, ...)
 
 namespace dotdata {
 namespace {
+
+// A failing row looks for its printer in the row's own namespace.
+using dotdata::PrintTo;
 
 namespace fs = std::filesystem;
 
@@ -199,280 +206,333 @@ TEST(PictureFileWriter, WritesEachCellAsNumberImageBlankCrLfAndReplacesTheFile)
         EXPECT_EQ(fs::status(folder / created).permissions(), fs::perms(0666 & ~umask));
 }
 
-// What an unlucky or hostile user does to saving, loading and the start number, in one
-// table. A failure names the file and the reason; whatever the outcome, every other file
-// stays as it was and nothing is left behind. Each attempt runs in a child, which may
-// drop root, write 100 bytes at most, or hide file sizes.
-TEST(PictureFileDeathTest, HostileCases)
-{
-    TempFolder folder;
-    fs::create_directory(folder / "sub");
-    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
-    fs::create_symlink("loop", folder / "loop");
-    fs::create_symlink("sub/../setuid.dat", folder / "link.dat");
-    fs::create_symlink("fifo", folder / "fifolink");
-    fs::create_symlink("/dev/null", folder / "null.dat");
-    fs::create_symlink("../closed/new.dat", folder / "sub" / "back.dat");
-    writeBytes(folder / "many.dat", records(1026));
-    for (const char *sub : {"open", "closed"})
-        fs::create_directory(folder / sub);
-    for (const char *name :
-        {"old.dat", "setuid.dat", "open/ro.dat", "open/secret.dat", "closed/rw.dat"})
-        writeBytes(folder / name, "old");
-    for (const auto &[name, bytes] : std::initializer_list<std::pair<const char *, std::string>> {
-             {"bom.dat", "\xEF\xBB\xBF 5 \r\n 6"}, {"utf16.dat", std::string("\xFF\xFE 5\0", 5)},
-             {"utf32.dat", std::string("\0\0\xFE\xFF\0\0\0 ", 8)},
-             {"utf32le.dat", std::string("\xFF\xFE\0\0 \0\0\0", 8)},
-             {"bound.dat", "7" + std::string(kMaxInputBytes - 1, 'x')}, {"huge.dat", "7"}})
-        writeBytes(folder / name, bytes);
-    fs::resize_file(folder / "huge.dat", kMaxInputBytes + 1); // sparse
-    for (auto [name, mode] :
-        {std::pair {"", 0755}, {"open", 0777}, {"open/ro.dat", 0444}, {"open/secret.dat", 0},
-            {"closed", 0555}, {"closed/rw.dat", 0666}, {"setuid.dat", 07755}})
-        ::chmod((folder / name).c_str(), mode_t(mode));
-    std::map<std::string, std::string> expected = folder.tree();
+// What an unlucky or hostile user does to saving, loading and the start number, one
+// named row each. A failure names the file and the reason; whatever the outcome, every
+// other file stays as it was and nothing is left behind. Each attempt runs in a child,
+// which may drop root, write 100 bytes at most, or hide file sizes.
+enum Op { Write, Read, Number };
+enum Child { AsRoot, AsUser, SmallFiles, Killed, Unsized, NoUnnamed, LinkSwapped, DiskFull };
 
-    enum Op { Write, Read, Number };
-    enum Child { AsRoot, AsUser, SmallFiles, Killed, Unsized, NoUnnamed, LinkSwapped, DiskFull };
-    // A failure names its kind, the file (or the folder a save cannot write in) and what
-    // the system said; a success gives the records read.
-    struct Case
+struct HostileCase
+{
+    const char *name;
+    Op op;
+    std::string path;
+    /// A failure names its kind, the file (or the folder a save cannot write in) and
+    /// what the system said; a success gives the records read.
+    std::variant<Error, std::string> outcome;
+    Child child = AsRoot;
+};
+
+/// The folder every hostile case runs in, made once.
+class PictureFileDeathTest : public testing::TestWithParam<HostileCase>
+{
+public:
+    static void SetUpTestSuite()
     {
-        Op op;
-        std::string name;
-        std::variant<Error, std::string> outcome;
-        Child child = AsRoot;
-    };
-    using K = ErrorKind;
-    const auto failed = [](ErrorKind kind, const char *file, int error = 0, const char *text = "") {
-        return Error {.kind = kind, .file = file, .text = text, .systemError = error};
-    };
-    // clang-format off
-    const Case cases[] = {
-        {Write, "sub", failed(K::CannotReplace, "sub", EISDIR)},
-        {Write, "fifo", failed(K::OutputNotAFile, "fifo")},
-        {Write, "loop", failed(K::CannotFollowLink, "loop", ELOOP)},
-        {Write, "link.dat", failed(K::LinkChanged, "link.dat"), LinkSwapped},
-        {Write, "fifolink", failed(K::OutputNotAFile, "fifolink")}, // not opened
-        {Write, "null.dat", failed(K::OutputNotAFile, "null.dat")}, // not opened
-        {Write, "missing/p.dat", failed(K::CannotCreate, "missing", ENOENT)},
-        {Write, "sub/new.dat", failed(K::CannotWrite, "sub/new.dat", ENOSPC), DiskFull},
-        {Write, "sub/back.dat", failed(K::CannotCreate, "sub/../closed", EACCES), AsUser},
-        {Write, "open/ro.dat", failed(K::CannotReplace, "open/ro.dat", EACCES), AsUser},
-        {Write, "closed/rw.dat", failed(K::CannotCreate, "closed", EACCES), AsUser},
-        {Write, "old.dat", failed(K::CannotWrite, "old.dat", EFBIG), SmallFiles},
-        {Write, "old.dat", "", Killed}, // SIGXFSZ not ignored: nothing is left behind
-        {Write, "old.dat", failed(K::CannotWrite, "old.dat", EFBIG), NoUnnamed}, // named file
-        {Read, "missing.dat", failed(K::CannotOpen, "missing.dat", ENOENT)},
-        {Read, "sub", failed(K::CannotOpen, "sub", EISDIR)},
-        {Read, "fifo", failed(K::NotAFile, "fifo")}, // and does not block
-        {Read, "many.dat", failed(K::TooManyRecords, "")},
-        {Read, "open/secret.dat", failed(K::CannotOpen, "open/secret.dat", EACCES), AsUser},
-        {Read, "bound.dat", "7"},
-        {Read, "huge.dat", failed(K::TooLarge, "huge.dat")},
-        {Read, "huge.dat", failed(K::TooLarge, "huge.dat"), Unsized},
-        {Read, "bom.dat", "56"},
-        {Read, "utf16.dat", failed(K::WideText, "", 0, "UTF-16")},
-        {Read, "utf32.dat", failed(K::WideText, "", 0, "UTF-32")},
-        {Read, "utf32le.dat", failed(K::WideText, "", 0, "UTF-32")},
-        {Number, "9999999999999690", ""}, // near 1e16, yet with 32 different lines
-        {Number, "9999999999999700", failed(K::LineNumbersRepeat, "", 0, " 1E+16")},
-        {Number, "-1.7e308", failed(K::LineNumbersRepeat, "", 0, "-1.7E+308")},
-    };
-    // clang-format on
+        s_folder = new TempFolder;
+        const TempFolder &folder = *s_folder;
+        fs::create_directory(folder / "sub");
+        ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+        fs::create_symlink("loop", folder / "loop");
+        fs::create_symlink("sub/../setuid.dat", folder / "link.dat");
+        fs::create_symlink("fifo", folder / "fifolink");
+        fs::create_symlink("/dev/null", folder / "null.dat");
+        fs::create_symlink("../closed/new.dat", folder / "sub" / "back.dat");
+        writeBytes(folder / "many.dat", records(1026));
+        for (const char *sub : {"open", "closed"})
+            fs::create_directory(folder / sub);
+        for (const char *name :
+            {"old.dat", "setuid.dat", "open/ro.dat", "open/secret.dat", "closed/rw.dat"})
+            writeBytes(folder / name, "old");
+        for (const auto &[name, bytes] :
+            std::initializer_list<std::pair<const char *, std::string>> {
+                {"bom.dat", "\xEF\xBB\xBF 5 \r\n 6"}, {"utf16.dat", std::string("\xFF\xFE 5\0", 5)},
+                {"utf32.dat", std::string("\0\0\xFE\xFF\0\0\0 ", 8)},
+                {"utf32le.dat", std::string("\xFF\xFE\0\0 \0\0\0", 8)},
+                {"bound.dat", "7" + std::string(kMaxInputBytes - 1, 'x')}, {"huge.dat", "7"}})
+            writeBytes(folder / name, bytes);
+        fs::resize_file(folder / "huge.dat", kMaxInputBytes + 1); // sparse
+        for (auto [name, mode] :
+            {std::pair {"", 0755}, {"open", 0777}, {"open/ro.dat", 0444}, {"open/secret.dat", 0},
+                {"closed", 0555}, {"closed/rw.dat", 0666}, {"setuid.dat", 07755}})
+            ::chmod((folder / name).c_str(), mode_t(mode));
+        s_tree = new std::map<std::string, std::string>(folder.tree());
+    }
+    static void TearDownTestSuite()
+    {
+        ::chmod((*s_folder / "closed").c_str(), 0755);
+        delete s_folder;
+        delete s_tree;
+    }
+
+protected:
+    static TempFolder *s_folder;
+    static std::map<std::string, std::string> *s_tree;
+};
+
+TempFolder *PictureFileDeathTest::s_folder = nullptr;
+std::map<std::string, std::string> *PictureFileDeathTest::s_tree = nullptr;
+
+TEST_P(PictureFileDeathTest, HostileCase)
+{
+    const HostileCase &c = GetParam();
+    const TempFolder &folder = *s_folder;
     const auto said = [&](const std::variant<Error, std::string> &outcome) {
         if (const std::string *records = std::get_if<std::string>(&outcome))
             return "ok " + *records;
-        const Error &e = std::get<Error>(outcome);
-        const fs::path file = e.file.is_absolute() ? e.file.lexically_relative(folder.path)
-                                                   : e.file;
-        return std::to_string(int(e.kind)) + " " + file.string() + " "
-            + std::to_string(e.systemError) + " " + e.text + ".";
+        Error e = std::get<Error>(outcome);
+        if (e.file.is_absolute())
+            e.file = e.file.lexically_relative(folder.path);
+        std::ostringstream out;
+        out << e << '.';
+        return out.str();
     };
     // A save killed midway leaves nothing only where the file system has unnamed files.
     const int probe = ::open((folder / "").c_str(), O_TMPFILE | O_WRONLY, 0600);
-    const bool unnamedFiles = probe >= 0 && ::close(probe) == 0;
-    for (const Case &c : cases) {
-        if (c.child == Killed && !unnamedFiles)
-            continue;
-        const fs::path path = folder / c.name;
-        const auto attempt = [&] {
-            g_noUnnamedFiles = c.child == NoUnnamed;
-            g_diskFull = c.child == DiskFull;
-            g_watchWrites = c.op == Write;
-            if (c.child == AsUser && ::geteuid() == 0
-                && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-                std::_Exit(3);
-            if (c.child == SmallFiles || c.child == Killed || c.child == NoUnnamed) {
-                std::signal(SIGXFSZ, c.child == Killed ? SIG_DFL : SIG_IGN);
-                const rlimit limit {100, 100};
-                ::setrlimit(RLIMIT_FSIZE, &limit);
-            }
-            g_hideSize = c.child == Unsized;
-            g_linkNowTo = c.child == LinkSwapped ? "old.dat" : nullptr;
-            std::variant<Error, std::string> outcome = "";
-            if (c.op == Write) {
-                if (const Status s = writePicture(path, patternTable()); !s)
-                    outcome = s.error();
-            } else if (c.op == Number) {
-                if (const Result<RowLines> lines = makeRowLines({}, c.name); !lines)
-                    outcome = lines.error();
-            } else {
-                const Result<std::string> bytes = readInputFile(path);
-                const Result<PictureRecords> r = bytes ? readTextInput(bytes.value())
-                                                       : bytes.error();
-                if (!r)
-                    outcome = r.error();
-                for (int i = 0; r && i < r.value().count; ++i)
-                    std::get<std::string>(outcome) += char('0' + r.value().values[std::size_t(i)]);
-            }
-            std::fprintf(stderr, "%s\n", said(outcome).c_str());
-            std::_Exit(0);
-        };
-        if (c.child == Killed)
-            EXPECT_EXIT(attempt(), testing::KilledBySignal(SIGXFSZ), "") << c.name;
-        else
-            EXPECT_EXIT(attempt(), testing::ExitedWithCode(0), testing::StartsWith(said(c.outcome)))
-                << c.name;
-    }
+    if (c.child == Killed && !(probe >= 0 && ::close(probe) == 0))
+        GTEST_SKIP() << "the file system has no unnamed files";
+    const fs::path path = folder / c.path;
+    const auto attempt = [&] {
+        g_noUnnamedFiles = c.child == NoUnnamed;
+        g_diskFull = c.child == DiskFull;
+        g_watchWrites = c.op == Write;
+        if (c.child == AsUser && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            std::_Exit(3);
+        if (c.child == SmallFiles || c.child == Killed || c.child == NoUnnamed) {
+            std::signal(SIGXFSZ, c.child == Killed ? SIG_DFL : SIG_IGN);
+            const rlimit limit {100, 100};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        g_hideSize = c.child == Unsized;
+        g_linkNowTo = c.child == LinkSwapped ? "old.dat" : nullptr;
+        std::variant<Error, std::string> outcome = "";
+        if (c.op == Write) {
+            if (const Status s = writePicture(path, patternTable()); !s)
+                outcome = s.error();
+        } else if (c.op == Number) {
+            if (const Result<RowLines> lines = makeRowLines({}, c.path); !lines)
+                outcome = lines.error();
+        } else {
+            const Result<std::string> bytes = readInputFile(path);
+            const Result<PictureRecords> r = bytes ? readTextInput(bytes.value()) : bytes.error();
+            if (!r)
+                outcome = r.error();
+            for (int i = 0; r && i < r.value().count; ++i)
+                std::get<std::string>(outcome) += char('0' + r.value().values[std::size_t(i)]);
+        }
+        std::fprintf(stderr, "%s\n", said(outcome).c_str());
+        std::_Exit(0);
+    };
+    if (c.child == Killed)
+        EXPECT_EXIT(attempt(), testing::KilledBySignal(SIGXFSZ), "");
+    else
+        EXPECT_EXIT(attempt(), testing::ExitedWithCode(0), testing::StartsWith(said(c.outcome)));
+    EXPECT_EQ(folder.tree(), *s_tree);
+}
+
+using K = ErrorKind;
+
+Error failed(ErrorKind kind, const char *file, int error = 0, const char *text = "")
+{
+    return Error {.kind = kind, .file = file, .text = text, .systemError = error};
+}
+
+// clang-format off
+const HostileCase kHostileCases[] = {
+    {"SaveOverAFolder", Write, "sub", failed(K::CannotReplace, "sub", EISDIR)},
+    {"SaveOverAFifo", Write, "fifo", failed(K::OutputNotAFile, "fifo")},
+    {"SaveThroughALinkLoop", Write, "loop", failed(K::CannotFollowLink, "loop", ELOOP)},
+    {"SaveThroughALinkSwapped", Write, "link.dat", failed(K::LinkChanged, "link.dat"), LinkSwapped},
+    {"SaveOverALinkToAFifo", Write, "fifolink", failed(K::OutputNotAFile, "fifolink")}, // not opened
+    {"SaveOverALinkToADevice", Write, "null.dat", failed(K::OutputNotAFile, "null.dat")}, // not opened
+    {"SaveInAMissingFolder", Write, "missing/p.dat", failed(K::CannotCreate, "missing", ENOENT)},
+    {"SaveOnAFullDisk", Write, "sub/new.dat", failed(K::CannotWrite, "sub/new.dat", ENOSPC), DiskFull},
+    {"SaveThroughALinkIntoAClosedFolder", Write, "sub/back.dat", failed(K::CannotCreate, "sub/../closed", EACCES), AsUser},
+    {"SaveOverAReadOnlyFile", Write, "open/ro.dat", failed(K::CannotReplace, "open/ro.dat", EACCES), AsUser},
+    {"SaveInAClosedFolder", Write, "closed/rw.dat", failed(K::CannotCreate, "closed", EACCES), AsUser},
+    {"SaveBeyondTheSizeLimit", Write, "old.dat", failed(K::CannotWrite, "old.dat", EFBIG), SmallFiles},
+    {"SaveKilledMidway", Write, "old.dat", "", Killed}, // SIGXFSZ not ignored: nothing is left behind
+    {"SaveWithoutUnnamedFiles", Write, "old.dat", failed(K::CannotWrite, "old.dat", EFBIG), NoUnnamed},
+    {"LoadAMissingFile", Read, "missing.dat", failed(K::CannotOpen, "missing.dat", ENOENT)},
+    {"LoadAFolder", Read, "sub", failed(K::CannotOpen, "sub", EISDIR)},
+    {"LoadAFifo", Read, "fifo", failed(K::NotAFile, "fifo")}, // and does not block
+    {"LoadTooManyRecords", Read, "many.dat", failed(K::TooManyRecords, "")},
+    {"LoadAFileNotReadable", Read, "open/secret.dat", failed(K::CannotOpen, "open/secret.dat", EACCES), AsUser},
+    {"LoadTheLargestFile", Read, "bound.dat", "7"},
+    {"LoadTooLarge", Read, "huge.dat", failed(K::TooLarge, "huge.dat")},
+    {"LoadTooLargeWithoutASize", Read, "huge.dat", failed(K::TooLarge, "huge.dat"), Unsized},
+    {"LoadAfterAByteOrderMark", Read, "bom.dat", "56"},
+    {"LoadUtf16", Read, "utf16.dat", failed(K::WideText, "", 0, "UTF-16")},
+    {"LoadUtf32", Read, "utf32.dat", failed(K::WideText, "", 0, "UTF-32")},
+    {"LoadUtf32LittleEndian", Read, "utf32le.dat", failed(K::WideText, "", 0, "UTF-32")},
+    {"StartNear1e16", Number, "9999999999999690", ""}, // near 1e16, yet with 32 different lines
+    {"StartWhoseLinesRepeat", Number, "9999999999999700", failed(K::LineNumbersRepeat, "", 0, " 1E+16")},
+    {"StartMostNegative", Number, "-1.7e308", failed(K::LineNumbersRepeat, "", 0, "-1.7E+308")}};
+INSTANTIATE_TEST_SUITE_P(Cases, PictureFileDeathTest, testing::ValuesIn(kHostileCases),
+    rowName<HostileCase>);
+// clang-format on
+
+TEST(PictureFileWriter, KeepsTheOldFilesModeAndOwner)
+{
     // A save that works keeps only the old file's read, write and execute bits, and, when
     // root saves over another user's file, its owner.
+    TempFolder folder;
+    writeBytes(folder / "setuid.dat", "old");
+    ::chmod((folder / "setuid.dat").c_str(), 07755);
     ASSERT_TRUE(writePicture(folder / "setuid.dat", patternTable()));
     EXPECT_EQ(fs::status(folder / "setuid.dat").permissions(), fs::perms(0755));
+    EXPECT_EQ(readBytes(folder / "setuid.dat"), pictureFileText(patternTable()));
     if (::geteuid() == 0) {
         writeBytes(folder / "theirs.dat", "old");
         ASSERT_EQ(::chown((folder / "theirs.dat").c_str(), 65534, 65534), 0);
         ASSERT_TRUE(writePicture(folder / "theirs.dat", patternTable()));
         struct stat saved = {};
         ASSERT_EQ(::stat((folder / "theirs.dat").c_str(), &saved), 0);
-        EXPECT_TRUE(saved.st_uid == 65534 && saved.st_gid == 65534);
-        fs::remove(folder / "theirs.dat");
+        EXPECT_EQ(saved.st_uid, 65534u);
+        EXPECT_EQ(saved.st_gid, 65534u);
     }
-    expected["setuid.dat"] = std::to_string(
-        std::hash<std::string> {}(pictureFileText(patternTable())));
-    ::chmod((folder / "closed").c_str(), 0755);
-    EXPECT_EQ(folder.tree(), expected);
 }
 
 // Links on the way to the file, in a folder of the path or at its end. Another user's link
 // in a sticky world-writable folder is followed by no one but its owner, unless the
 // folder's owner owns it too, whatever fs.protected_symlinks says; any other link is
 // followed from the folder that holds it. Each save runs in a child, as root or as another
-// user; a refused one leaves every file as it was, a done one writes only its file.
-TEST(PictureFileDeathTest, LinksOnThePath)
+// user, in a folder of its own; a refused one leaves every file as it was, a done one
+// writes only its file.
+struct LinkCase
 {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "needs root, to give links to another user";
-    TempFolder folder;
-    for (const char *sub : {"real", "real/sub", "sticky", "open"})
-        fs::create_directory(folder / sub);
-    writeBytes(folder / "real" / "sub" / "old.dat", "old");
-    for (auto [name, mode] : {std::pair {"", 0755}, {"real", 0777}, {"real/sub", 0777},
-             {"real/sub/old.dat", 0666}, {"sticky", 01777}, {"open", 0777}})
-        ::chmod((folder / name).c_str(), mode_t(mode));
-    constexpr uid_t kHer = 65534;
-    // name, target, owner
-    const std::tuple<const char *, std::string, uid_t> links[] = {{"sticky/hers", "../real", kHer},
-        {"sticky/mine", "../real", 0}, {"sticky/hers.dat", "../real/sub/old.dat", kHer},
-        {"open/hers", "../real", kHer}, {"loop", "loop", 0}, {"real/back", "../real", 0},
-        {"abs", (folder / "real").string(), 0}, {"sticky/chain", "../abs/sub", kHer}};
-    for (const auto &[name, target, owner] : links) {
-        fs::create_symlink(target, folder / name);
-        ASSERT_EQ(::lchown((folder / name).c_str(), owner, owner), 0) << name;
-    }
-    const std::map<std::string, std::string> before = folder.tree();
+    const char *name;
+    bool asHer;
+    std::string path;
+    std::variant<Error, std::string> outcome; // an error, or the file written
+};
 
-    struct Case
+constexpr uid_t kHer = 65534;
+
+class LinksOnThePathDeathTest : public testing::TestWithParam<LinkCase>
+{
+protected:
+    void SetUp() override
     {
-        const char *name;
-        bool asHer;
-        std::string path;
-        std::variant<Error, std::string> outcome; // an error, or the file written
-    };
-    using K = ErrorKind;
-    const auto refused = [](const char *link, int error) {
-        return Error {.kind = K::CannotFollowLink, .file = link, .systemError = error};
-    };
-    // clang-format off
-    const Case cases[] = {
-        {"her link one folder up", false, "sticky/hers/sub/old.dat", refused("sticky/hers", EACCES)},
-        {"her link as the last folder", false, "sticky/hers/new.dat", refused("sticky/hers", EACCES)},
-        {"her link at the end", false, "sticky/hers.dat", refused("sticky/hers.dat", EACCES)},
-        {"her link reached through a link", false, "abs/../sticky/hers/new.dat",
-            refused("real/../sticky/hers", EACCES)},
-        {"her link to a link", true, "sticky/chain/new.dat", "real/sub/new.dat"},
-        {"a loop of folders", false, "loop/new.dat", refused("loop", ELOOP)},
-        {"the follower's own link", true, "sticky/hers/sub/old.dat", "real/sub/old.dat"},
-        {"the folder owner's link", true, "sticky/mine/sub/new.dat", "real/sub/new.dat"},
-        {"a folder that is not sticky", false, "open/hers/sub/new.dat", "real/sub/new.dat"},
-        {"a relative link, .. after it", false, "real/back/../real/back/sub/new.dat",
-            "real/sub/new.dat"},
-    };
-    // clang-format on
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "needs root, to give links to another user";
+        for (const char *sub : {"real", "real/sub", "sticky", "open"})
+            fs::create_directory(m_folder / sub);
+        writeBytes(m_folder / "real" / "sub" / "old.dat", "old");
+        for (auto [name, mode] : {std::pair {"", 0755}, {"real", 0777}, {"real/sub", 0777},
+                 {"real/sub/old.dat", 0666}, {"sticky", 01777}, {"open", 0777}})
+            ::chmod((m_folder / name).c_str(), mode_t(mode));
+        // name, target, owner
+        const std::tuple<const char *, std::string, uid_t> links[] = {
+            {"sticky/hers", "../real", kHer}, {"sticky/mine", "../real", 0},
+            {"sticky/hers.dat", "../real/sub/old.dat", kHer}, {"open/hers", "../real", kHer},
+            {"loop", "loop", 0}, {"real/back", "../real", 0},
+            {"abs", (m_folder / "real").string(), 0}, {"sticky/chain", "../abs/sub", kHer}};
+        for (const auto &[name, target, owner] : links) {
+            fs::create_symlink(target, m_folder / name);
+            ASSERT_EQ(::lchown((m_folder / name).c_str(), owner, owner), 0) << name;
+        }
+    }
+
+    TempFolder m_folder;
+};
+
+TEST_P(LinksOnThePathDeathTest, Save)
+{
+    const LinkCase &c = GetParam();
+    const TempFolder &folder = m_folder;
+    const std::map<std::string, std::string> before = folder.tree();
     const auto said = [&](const std::variant<Error, std::string> &outcome) {
         if (const std::string *file = std::get_if<std::string>(&outcome))
             return "ok " + *file;
-        const Error &e = std::get<Error>(outcome);
-        const fs::path file = e.file.is_absolute() ? e.file.lexically_relative(folder.path)
-                                                   : e.file;
-        return std::to_string(int(e.kind)) + " " + file.string() + " "
-            + std::to_string(e.systemError) + ".";
+        Error e = std::get<Error>(outcome);
+        if (e.file.is_absolute())
+            e.file = e.file.lexically_relative(folder.path);
+        std::ostringstream out;
+        out << e << '.';
+        return out.str();
     };
+    const auto attempt = [&] {
+        if (c.asHer && (::setgid(kHer) != 0 || ::setuid(kHer) != 0))
+            std::_Exit(3);
+        const Status s = writePicture(folder / c.path, patternTable());
+        std::variant<Error, std::string> outcome = c.outcome;
+        if (!s)
+            outcome = s.error();
+        std::fprintf(stderr, "%s\n", said(outcome).c_str());
+        std::_Exit(0);
+    };
+    EXPECT_EXIT(attempt(), testing::ExitedWithCode(0), testing::StartsWith(said(c.outcome)));
     const std::string picture = pictureFileText(patternTable());
-    for (const Case &c : cases) {
-        const auto attempt = [&] {
-            if (c.asHer && (::setgid(kHer) != 0 || ::setuid(kHer) != 0))
-                std::_Exit(3);
-            const Status s = writePicture(folder / c.path, patternTable());
-            std::variant<Error, std::string> outcome = c.outcome;
-            if (!s)
-                outcome = s.error();
-            std::fprintf(stderr, "%s\n", said(outcome).c_str());
-            std::_Exit(0);
-        };
-        EXPECT_EXIT(attempt(), testing::ExitedWithCode(0), testing::StartsWith(said(c.outcome)))
-            << c.name;
-        std::map<std::string, std::string> expected = before;
-        if (const std::string *file = std::get_if<std::string>(&c.outcome)) {
-            expected[*file] = std::to_string(std::hash<std::string> {}(picture));
-            EXPECT_EQ(readBytes(folder / *file), picture) << c.name;
-        }
-        EXPECT_EQ(folder.tree(), expected) << c.name;
-        // Each case starts from the same files, whatever the one before did.
-        for (const auto &[name, what] : folder.tree())
-            if (!before.contains(name))
-                fs::remove(folder / name);
-        writeBytes(folder / "real" / "sub" / "old.dat", "old");
+    std::map<std::string, std::string> expected = before;
+    if (const std::string *file = std::get_if<std::string>(&c.outcome)) {
+        expected[*file] = std::to_string(std::hash<std::string> {}(picture));
+        EXPECT_EQ(readBytes(folder / *file), picture);
     }
+    EXPECT_EQ(folder.tree(), expected);
 }
 
-TEST(PictureFileReader, RecordRules)
+Error linkRefused(const char *link, int error)
 {
-    // clang-format off
-    const std::tuple<const char *, std::string, std::vector<int>> cases[] = {
-        {"empty file", "", {}}, {"as written", " 5 \r\n 0 \r\n", {5, 0}},
-        {"no final line end", "3\r\n4", {3, 4}}, {"first character counts", "12\r\n", {1}},
-        {"a sign is no digit", "-3\r\n", {0}}, {"blanks and tabs", "  7\r\n\t 6\r\n", {7, 6}},
-        {"a letter gives 0", "a\r\nZ9\r\n", {0, 0}}, {"a comma ends a record", "3,4\r\n", {3, 4}},
-        {"comma at a line end", "3,\r\n5", {3, 0, 5}}, {"comma at the file end", "3,", {3}},
-        {"blanks at the file end", "3\r\n  ", {3, 0}}, {"lone LF, lone CR", "1\n2\r3\r", {1, 2, 3}},
-        {"LF CR is two line ends", "1\n\r2", {1, 0, 2}},
-        {"an empty line is an empty record", "1\r\n\r\n2\r\n", {1, 0, 2}},
-        {"quotes hold commas and line ends", "\"4,5\",\"\r\n9\"\r\n", {4, 0}},
-        {"empty quotes", "\"\"\r\n1", {0, 1}}, {"blanks inside quotes count", "\" 5\"\r\n", {0}},
-        {"text after the closing quote", "\"2\"x,3", {2, 3}},
-        {"unterminated quote", "\"7\r\n1\r\n2", {7}}, {"quote inside a record", "5\"1,2\"\r\n", {5, 2}},
-        {"NUL bytes", std::string("\0\r\n3\0\r\n", 7), {0, 3}},
-        {"long records, skipped a word at a time", "1" + std::string(20, 'x') + "\n2"
-            + std::string(17, '\t') + ",3" + std::string(9, '"') + "\r4" + std::string(9, ' ') + "\r5",
-            {1, 2, 3, 4, 5}},
-        {"no bytes above 127 or full-width digits", "\xff\r\n\xef\xbc\x95\r\n4", {0, 0, 4}},
-        {"each quoted record on its own", "\"1\",\"2\"\r\n\"\",3", {1, 2, 0, 3}},
-    };
-    // clang-format on
-    for (const auto &[name, text, expected] : cases)
-        EXPECT_EQ(parse(text), expected) << name;
+    return Error {.kind = ErrorKind::CannotFollowLink, .file = link, .systemError = error};
 }
+
+// clang-format off
+const LinkCase kLinkCases[] = {
+    {"HerLinkOneFolderUp", false, "sticky/hers/sub/old.dat", linkRefused("sticky/hers", EACCES)},
+    {"HerLinkAsTheLastFolder", false, "sticky/hers/new.dat", linkRefused("sticky/hers", EACCES)},
+    {"HerLinkAtTheEnd", false, "sticky/hers.dat", linkRefused("sticky/hers.dat", EACCES)},
+    {"HerLinkReachedThroughALink", false, "abs/../sticky/hers/new.dat",
+        linkRefused("real/../sticky/hers", EACCES)},
+    {"HerLinkToALink", true, "sticky/chain/new.dat", "real/sub/new.dat"},
+    {"ALoopOfFolders", false, "loop/new.dat", linkRefused("loop", ELOOP)},
+    {"TheFollowersOwnLink", true, "sticky/hers/sub/old.dat", "real/sub/old.dat"},
+    {"TheFolderOwnersLink", true, "sticky/mine/sub/new.dat", "real/sub/new.dat"},
+    {"AFolderThatIsNotSticky", false, "open/hers/sub/new.dat", "real/sub/new.dat"},
+    {"ARelativeLinkWithDotDotAfterIt", false, "real/back/../real/back/sub/new.dat",
+        "real/sub/new.dat"}};
+INSTANTIATE_TEST_SUITE_P(Paths, LinksOnThePathDeathTest, testing::ValuesIn(kLinkCases),
+    rowName<LinkCase>);
+// clang-format on
+
+struct RecordCase
+{
+    const char *name;
+    std::string text;
+    std::vector<int> values;
+};
+
+using RecordRules = testing::TestWithParam<RecordCase>;
+
+TEST_P(RecordRules, Read)
+{
+    EXPECT_EQ(parse(GetParam().text), GetParam().values);
+}
+
+// clang-format off
+const RecordCase kRecordRulesCases[] = {
+    {"EmptyFile", "", {}}, {"AsWritten", " 5 \r\n 0 \r\n", {5, 0}},
+    {"NoFinalLineEnd", "3\r\n4", {3, 4}}, {"FirstCharacterCounts", "12\r\n", {1}},
+    {"SignIsNoDigit", "-3\r\n", {0}}, {"BlanksAndTabs", "  7\r\n\t 6\r\n", {7, 6}},
+    {"LetterGivesZero", "a\r\nZ9\r\n", {0, 0}}, {"CommaEndsARecord", "3,4\r\n", {3, 4}},
+    {"CommaAtALineEnd", "3,\r\n5", {3, 0, 5}}, {"CommaAtTheFileEnd", "3,", {3}},
+    {"BlanksAtTheFileEnd", "3\r\n  ", {3, 0}}, {"LoneLfLoneCr", "1\n2\r3\r", {1, 2, 3}},
+    {"LfCrIsTwoLineEnds", "1\n\r2", {1, 0, 2}},
+    {"EmptyLineIsAnEmptyRecord", "1\r\n\r\n2\r\n", {1, 0, 2}},
+    {"QuotesHoldCommasAndLineEnds", "\"4,5\",\"\r\n9\"\r\n", {4, 0}},
+    {"EmptyQuotes", "\"\"\r\n1", {0, 1}}, {"BlanksInsideQuotesCount", "\" 5\"\r\n", {0}},
+    {"TextAfterTheClosingQuote", "\"2\"x,3", {2, 3}},
+    {"UnterminatedQuote", "\"7\r\n1\r\n2", {7}}, {"QuoteInsideARecord", "5\"1,2\"\r\n", {5, 2}},
+    {"NulBytes", std::string("\0\r\n3\0\r\n", 7), {0, 3}},
+    {"LongRecordsSkippedAWordAtATime", "1" + std::string(20, 'x') + "\n2"
+        + std::string(17, '\t') + ",3" + std::string(9, '"') + "\r4" + std::string(9, ' ') + "\r5",
+        {1, 2, 3, 4, 5}},
+    {"NoBytesAbove127OrFullWidthDigits", "\xff\r\n\xef\xbc\x95\r\n4", {0, 0, 4}},
+    {"EachQuotedRecordOnItsOwn", "\"1\",\"2\"\r\n\"\",3", {1, 2, 0, 3}}};
+INSTANTIATE_TEST_SUITE_P(Texts, RecordRules, testing::ValuesIn(kRecordRulesCases),
+    rowName<RecordCase>);
+// clang-format on
 
 TEST(PictureFileReader, UpTo1025RecordsFitAndAnyByteMoreIsRefused)
 {

@@ -7,6 +7,7 @@
 #include "dotgrid.h"
 #include "editorwindow.h"
 #include "screenfit.h"
+#include "words.h"
 
 #include "dotdata/picturefile.h"
 
@@ -21,6 +22,8 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include <sys/stat.h>
@@ -166,16 +169,41 @@ class WindowTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
+    void texts();
     void layout();
     void tabOrder();
     void screens();
+    void mouse_data();
     void mouse();
     void makeData();
     void saveAndLoad();
+    void load_data();
     void load();
+    void nameOnOneLine();
     void close_data();
     void close();
 };
+
+void WindowTest::initTestCase()
+{
+    // As the program does: the window speaks Japanese whatever the desktop's language.
+    words::useJapanese();
+}
+
+void WindowTest::texts()
+{
+    Editor e;
+    QCOMPARE(e.w.windowTitle(), u"Form1"_s);
+    for (auto [name, caption] : {std::pair {"Command1", u"MAKE DATA"_s}, {"Command2", u"保存"_s},
+             {"Command3", u"読込"_s}, {"Label1", u"Start Number"_s}, {"SNUM", u"5000"_s}})
+        QCOMPARE(e.control(QString::fromLatin1(name))->property("text").toString(), caption);
+    // Qt's own dialog texts are Japanese too: the file dialog's and the overwrite question.
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"), u"アドレス:"_s);
+    QCOMPARE(QCoreApplication::translate(
+                 "QFileDialog", "%1 already exists.\nDo you want to replace it?"),
+        u"%1 は既に存在します。\n置き換えますか?"_s);
+}
 
 void WindowTest::layout()
 {
@@ -261,41 +289,52 @@ void WindowTest::screens()
     QVERIFY(e.w.findChild<QPlainTextEdit *>(u"DDATA"_s)->verticalScrollBar()->isVisible());
 }
 
-void WindowTest::mouse()
+void WindowTest::mouse_data()
 {
     // A swatch click, then a press and a release on the grid: the cell painted, or -1.
-    // clang-format off
-    const struct { int swatch; QPoint press, release; Qt::MouseButton button; int painted; } cases[] = {
-        {2, centre(0), centre(0), Qt::LeftButton, 0}, {3, centre(31), centre(31), Qt::LeftButton, 31},
-        {5, centre(32), centre(32), Qt::LeftButton, 32},
-        {7, centre(1023), centre(1023), Qt::LeftButton, 1023}, // the system colour
-        {2, {388, 10}, {388, 10}, Qt::LeftButton, -1}, // the gap between the blocks
-        {2, centre(5), centre(6), Qt::LeftButton, -1}, // a drag to the next cell
-        {2, centre(5), centre(5), Qt::RightButton, -1},
-    };
-    // clang-format on
-    for (const auto &c : cases) {
-        Editor e;
-        QCOMPARE(shownAt(e.control(u"SELCOL"_s)), QColor(Qt::black));
-        QVERIFY(Shown(e) == Shown()); // the start-up picture: every cell 0 and black
-        e.press(u"color%1"_s.arg(c.swatch));
-        QTest::mousePress(e.grid(), c.button, {}, c.press);
-        QTest::mouseMove(e.grid(), c.release);
-        QTest::mouseRelease(e.grid(), c.button, {}, c.release);
+    QTest::addColumn<int>("swatch");
+    QTest::addColumn<QPoint>("press");
+    QTest::addColumn<QPoint>("release");
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<int>("painted");
+    QTest::newRow("first cell") << 2 << centre(0) << centre(0) << Qt::LeftButton << 0;
+    QTest::newRow("end of the first row") << 3 << centre(31) << centre(31) << Qt::LeftButton << 31;
+    QTest::newRow("second row") << 5 << centre(32) << centre(32) << Qt::LeftButton << 32;
+    QTest::newRow("the system colour")
+        << 7 << centre(1023) << centre(1023) << Qt::LeftButton << 1023;
+    QTest::newRow("the gap between the blocks")
+        << 2 << QPoint(388, 10) << QPoint(388, 10) << Qt::LeftButton << -1;
+    QTest::newRow("a drag to the next cell") << 2 << centre(5) << centre(6) << Qt::LeftButton << -1;
+    QTest::newRow("the right button") << 2 << centre(5) << centre(5) << Qt::RightButton << -1;
+}
 
-        QCOMPARE(e.w.picture().selectedColor(), c.swatch);
-        // Then once more under another theme: only the system colour follows it.
-        for (const QColor base : {e.w.palette().color(QPalette::Base), QColor(30, 40, 50)}) {
-            QPalette palette = e.w.palette();
-            palette.setColor(QPalette::Base, base);
-            e.w.setPalette(palette);
-            QCOMPARE(shownAt(e.control(u"color%1"_s.arg(c.swatch))), e.shown(c.swatch));
-            QCOMPARE(shownAt(e.control(u"SELCOL"_s)), e.shown(c.swatch));
-            Shown expected;
-            if (c.painted >= 0)
-                expected.paint(c.painted, c.swatch, e.shown(c.swatch));
-            QVERIFY2(Shown(e) == expected, qPrintable(u"cell %1"_s.arg(c.painted)));
-        }
+void WindowTest::mouse()
+{
+    QFETCH(int, swatch);
+    QFETCH(QPoint, press);
+    QFETCH(QPoint, release);
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(int, painted);
+    Editor e;
+    QCOMPARE(shownAt(e.control(u"SELCOL"_s)), QColor(Qt::black));
+    QVERIFY(Shown(e) == Shown()); // the start-up picture: every cell 0 and black
+    e.press(u"color%1"_s.arg(swatch));
+    QTest::mousePress(e.grid(), button, {}, press);
+    QTest::mouseMove(e.grid(), release);
+    QTest::mouseRelease(e.grid(), button, {}, release);
+
+    QCOMPARE(e.w.picture().selectedColor(), swatch);
+    // Then once more under another theme: only the system colour follows it.
+    for (const QColor base : {e.w.palette().color(QPalette::Base), QColor(30, 40, 50)}) {
+        QPalette palette = e.w.palette();
+        palette.setColor(QPalette::Base, base);
+        e.w.setPalette(palette);
+        QCOMPARE(shownAt(e.control(u"color%1"_s.arg(swatch))), e.shown(swatch));
+        QCOMPARE(shownAt(e.control(u"SELCOL"_s)), e.shown(swatch));
+        Shown expected;
+        if (painted >= 0)
+            expected.paint(painted, swatch, e.shown(swatch));
+        QVERIFY2(Shown(e) == expected, qPrintable(u"cell %1"_s.arg(painted)));
     }
 }
 
@@ -379,9 +418,13 @@ void WindowTest::saveAndLoad()
     e.press(u"Command2"_s); // a FIFO is neither saved to nor read, and nothing waits on it
     e.press(u"Command3"_s);
     QCOMPARE(e.fake.messages.size(), 3);
-    QVERIFY(e.fake.messages[0].startsWith(u"保存: ファイルを保存できません: "_s + folder));
-    for (const QString &message : {e.fake.messages[1], e.fake.messages[2]})
-        QVERIFY(message.endsWith(fifo + u"\n通常のファイルではありません。"_s));
+    QCOMPARE(e.fake.messages[0],
+        u"保存: ファイルを保存できません: "_s + folder + u"\nファイルを置き換えられません。\n"_s
+            + QString::fromLocal8Bit(std::strerror(EISDIR)));
+    QCOMPARE(e.fake.messages[1],
+        u"保存: ファイルを保存できません: "_s + fifo + u"\n通常のファイルではありません。"_s);
+    QCOMPARE(e.fake.messages[2],
+        u"読込: ファイルを読み込めません: "_s + fifo + u"\n通常のファイルではありません。"_s);
     e.press(u"color6"_s);
     e.clickCell(0);
     e.clickCell(500);
@@ -395,61 +438,90 @@ void WindowTest::saveAndLoad()
     QVERIFY(Shown(e) == saved);
 }
 
-void WindowTest::load()
+void WindowTest::load_data()
 {
-    // A failed load names the file and changes nothing the window shows.
+    // The file's content, and the reason the window gives, or none when it loads.
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason");
     const QByteArray twos = QByteArray(" 2 \r\n").repeated(1023);
     QImage red(32, 32, QImage::Format_RGB32);
     red.fill(Qt::red);
     QBuffer png;
-    QVERIFY(png.open(QIODevice::WriteOnly) && red.save(&png, "png"));
+    png.open(QIODevice::WriteOnly);
+    red.save(&png, "png");
     QByteArray mixed = "P1 64 64\n" + QByteArray("0 ").repeated(4096); // block (5, 7) of 2 x 2
     mixed[9 + 2 * (14 * 64 + 11)] = '1';
+    const QString system = QString::fromLocal8Bit(std::strerror(ENOENT));
     // clang-format off
-    const std::pair<QByteArray, QString> cases[] = { // no file at all; the reason, or none
-        {{}, u"ファイルを開けません。"_s}, {twos + " 2 \r\n 2 \r\n 2 \r\n", u"レコードが多すぎます (最大 1025 件)"_s},
-        {" 8 \r\n" + twos, u"1 番目のレコードの値 8"_s}, {twos + " 9 \r\n", u"1024 番目のレコードの値 9"_s},
-        {dataLines(31), u"DATA 行が 31 行あります"_s},
-        {png.data().chopped(20), u"PNG 画像が途中で切れています。"_s},
-        {"P1 64 32\n", u"画像の大きさが 64 × 32 です。"_s},
-        {twos + " 2 \r\n 9 \r\n", {}}, // the 9 belongs to no cell
-        {QByteArray(" 2 \r\n").repeated(10), {}}, // the cells after the tenth keep theirs
-        {dataLines(64), u"2 枚の絵の DATA があります"_s},
-        {QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(32), u"2 行目の行番号 10 は 1 行目と同じです"_s},
-        {QByteArray(17 << 20, ' '), u"ファイルが大きすぎます (最大 16 MiB)"_s},
-        {QByteArray("x\0y", 3), u"画像でも文字でもないバイナリ データです。"_s}, {QByteArray("\xFF\xFE 5\0", 5), u"UTF-16 のファイルです。"_s},
-        {"10 DATA 1,2,3\n", u"1 行目の DATA が 0 から 7 の 32 桁の数字ではありません。"_s},
-        {"10 DATA " + QByteArray(31, '0') + "\n", u"1 行目の DATA の数字が 31 桁です"_s},
-        {"10 DATA 8" + QByteArray(31, '0') + "\n", u"1 行目の DATA の数字 8 に対応する色がありません"_s},
-        {"P4 32 32\n" + QByteArray(128, '\0') + "x", u"PBM 画像が壊れています。"_s}, {mixed, u"5 列 7 行の 2 × 2 ピクセルのブロックが一色ではありません。"_s},
-        {"#define x_width 32\n#define x_height 32\nstatic char x_bits[] = { 0X00 };\n", u"この種類の XBM 画像は読み込めません。"_s},
-    };
+    QTest::newRow("no file at all") << QByteArray() << u"ファイルを開けません。\n"_s + system;
+    QTest::newRow("too many records") << twos + " 2 \r\n 2 \r\n 2 \r\n" << u"レコードが多すぎます (最大 1025 件)。"_s;
+    QTest::newRow("a first record without a colour") << " 8 \r\n" + twos
+        << u"1 番目のレコードの値 8 に対応する色がありません (使える値は 0 から 7)。"_s;
+    QTest::newRow("a last cell without a colour") << twos + " 9 \r\n"
+        << u"1024 番目のレコードの値 9 に対応する色がありません (使える値は 0 から 7)。"_s;
+    QTest::newRow("31 DATA lines") << dataLines(31) << u"DATA 行が 31 行あります (絵 1 枚に 32 行必要です)。"_s;
+    QTest::newRow("a PNG cut short") << png.data().chopped(20) << u"PNG 画像が途中で切れています。"_s;
+    QTest::newRow("an image not square") << QByteArray("P1 64 32\n")
+        << u"画像の大きさが 64 × 32 です。\n画像は正方形で、一辺が 32 × K ピクセル (K は 1 から 64) でなければなりません。"_s;
+    QTest::newRow("a 9 that belongs to no cell") << twos + " 2 \r\n 9 \r\n" << QString();
+    QTest::newRow("ten records") << QByteArray(" 2 \r\n").repeated(10) << QString(); // the other cells keep theirs
+    QTest::newRow("two pictures") << dataLines(64) << u"2 枚の絵の DATA があります (最初の行番号: 10、330)。"_s;
+    QTest::newRow("a repeated line number") << QByteArray("10 DATA " + QByteArray(32, '2') + "\n").repeated(32)
+        << u"2 行目の行番号 10 は 1 行目と同じです (BASIC は同じ番号の行を 1 行しか残しません)。"_s;
+    QTest::newRow("too large") << QByteArray(17 << 20, ' ')
+        << u"ファイルが大きすぎます (最大 16 MiB)。\n絵のファイルは 5120 バイト、dotdata が書き出す最大の画像は 12 MiB です。"_s;
+    QTest::newRow("binary data") << QByteArray("x\0y", 3) << u"画像でも文字でもないバイナリ データです。"_s;
+    QTest::newRow("UTF-16") << QByteArray("\xFF\xFE 5\0", 5) << u"UTF-16 のファイルです。\nASCII か UTF-8 のファイルを選んでください。"_s;
+    QTest::newRow("DATA items") << QByteArray("10 DATA 1,2,3\n") << u"1 行目の DATA が 0 から 7 の 32 桁の数字ではありません。"_s;
+    QTest::newRow("31 digits") << "10 DATA " + QByteArray(31, '0') + "\n" << u"1 行目の DATA の数字が 31 桁です (32 桁必要です)。"_s;
+    QTest::newRow("a digit 8") << "10 DATA 8" + QByteArray(31, '0') + "\n"
+        << u"1 行目の DATA の数字 8 に対応する色がありません (使える数字は 0 から 7)。"_s;
+    QTest::newRow("a damaged PBM") << "P4 32 32\n" + QByteArray(128, '\0') + "x" << u"PBM 画像が壊れています。"_s;
+    QTest::newRow("a block of two colours") << mixed << u"5 列 7 行の 2 × 2 ピクセルのブロックが一色ではありません。"_s;
+    QTest::newRow("an XBM too short") << QByteArray("#define x_width 32\n#define x_height 32\nstatic char x_bits[] = { 0X00 };\n")
+        << u"この種類の XBM 画像は読み込めません。"_s;
     // clang-format on
-    for (const auto &[content, reason] : cases) {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"絵.dat"_s);
-        QFile file(path);
-        QVERIFY(content.isNull() || (file.open(QIODevice::WriteOnly) && file.write(content) > 0));
-        file.close();
-        Editor e;
-        e.paintCorners();
-        Shown expected(e);
-        const int records = reason.isEmpty() ? int(content.count("\r\n")) : 0;
-        for (int n = 0; n < std::min(records, kCells); ++n)
-            expected.paint(n, 2, e.shown(2));
-        expected.table[kCells] = records > kCells ? 9 : 0;
+}
 
-        e.fake.answers = {path};
-        e.press(u"Command3"_s);
-        QVERIFY2(Shown(e) == expected, qPrintable(reason));
-        if (reason.isEmpty())
-            QCOMPARE(e.fake.messages, QStringList());
-        else
-            QVERIFY2(e.fake.messages.size() == 1
-                    && e.fake.messages[0].startsWith(u"読込: ファイルを読み込めません: "_s + path)
-                    && e.fake.messages[0].contains(reason),
-                qPrintable(e.fake.messages.join(u'|')));
-    }
+void WindowTest::load()
+{
+    // A failed load names the file and changes nothing the window shows.
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"絵.dat"_s);
+    QFile file(path);
+    QVERIFY(content.isNull() || (file.open(QIODevice::WriteOnly) && file.write(content) > 0));
+    file.close();
+    Editor e;
+    e.paintCorners();
+    Shown expected(e);
+    const int records = reason.isEmpty() ? int(content.count("\r\n")) : 0;
+    for (int n = 0; n < std::min(records, kCells); ++n)
+        expected.paint(n, 2, e.shown(2));
+    expected.table[kCells] = records > kCells ? 9 : 0;
+
+    e.fake.answers = {path};
+    e.press(u"Command3"_s);
+    QVERIFY(Shown(e) == expected);
+    if (reason.isEmpty())
+        QCOMPARE(e.fake.messages, QStringList());
+    else
+        QCOMPARE(e.fake.messages,
+            QStringList(u"読込: ファイルを読み込めません: "_s + path + u'\n' + reason));
+}
+
+void WindowTest::nameOnOneLine()
+{
+    // A name holding a line end or a terminal escape is shown quoted, on one line.
+    QTemporaryDir dir;
+    Editor e;
+    e.fake.answers = {dir.filePath(u"a\nb\x1b[2J.dat"_s)};
+    e.press(u"Command3"_s);
+    QCOMPARE(e.fake.messages,
+        QStringList(u"読込: ファイルを読み込めません: '"_s + dir.path()
+            + u"/a'$'\\n''b'$'\\033''[2J.dat'\nファイルを開けません。\n"_s
+            + QString::fromLocal8Bit(std::strerror(ENOENT))));
 }
 
 void WindowTest::close_data()

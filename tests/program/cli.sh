@@ -95,17 +95,17 @@ check "the standard input" 0 '' --data - --start 100 <pic.png && holds "the stan
 for n in $(seq 0 1023); do printf ' %d \r\n' $((n % 8)); done >other.dat
 run --data pic.dat && cp out game.bas && run --data other.dat --start 6000 && cat out >>game.bas
 check "--sprite 2" 0 '' --export second.dat game.bas --sprite 2 && holds "--sprite 2 is the second" cmp second.dat other.dat
-check "several pictures" 1 '^dotdata: .*game\.bas.*: 2 pictures, from lines 5000, 6000; choose one with --sprite$' --data game.bas
-check "no such picture" 1 '^dotdata: .*game\.bas.*: no picture 3: the DATA holds 2, from lines 5000, 6000$' --data game.bas --sprite 3
+check "several pictures" 1 '^dotdata: .*game\.bas' --data game.bas
+check "no such picture" 1 '^dotdata: .*game\.bas' --data game.bas --sprite 3
 head -n 40 game.bas >odd.bas
-check "DATA lines that are no whole picture" 1 'odd\.bas.*: 40 DATA lines, not 32 for each picture$' --data odd.bas
+check "DATA lines that are no whole picture" 1 'odd\.bas' --data odd.bas
 # Pictures count in the order of their line numbers, as BASIC reads them, wherever their
 # lines stand; a line number that two DATA lines have is refused, naming both.
 run --data other.dat --start 6000 && cp out swapped.bas && run --data pic.dat && cat out >>swapped.bas
 check "--sprite 1 of lines out of order" 0 '' --export first.dat swapped.bas --sprite 1 &&
     holds "--sprite 1 counts in line-number order" cmp first.dat pic.dat
 run --data pic.dat && cp out twice.bas && run --data other.dat --start 5310 && cat out >>twice.bas
-check "a line number twice" 1 'twice\.bas.*: line 33: the line number 5310 is also that of line 32; BASIC keeps only one line of a number$' --data twice.bas
+check "a line number twice" 1 'twice\.bas' --data twice.bas
 # File names that are no valid UTF-8 stay the names they were given as, FILE and OUT alike,
 # however alike they would look as text.
 cp pic.dat $'x\xc1\xbf\xff.dat' && printf ' 1 \r\n' >$'x\xc1\xbf\xfe.dat'
@@ -126,11 +126,13 @@ holds "the manual names --help-all with --help" grep -qE -- '-h, --help, --help-
 check "--version" 0 '' --version && holds "--version says the version" grep -qx 'dotdata [0-9.]*' out
 
 # Failures: status 1 and one line naming the file; an existing output stays as it was.
+# The wording of each reason is checked in process (words_test); here only where the
+# reason is told by the program itself, or by a file made here and read nowhere else.
 printf 'kept' >out.png
 printf '8\r\n' >eight.dat
 printf 'x\0y' >binary.dat
 head -c 100 pic.png >cut.png
-check "a PNG cut short" 1 'cut\.png.*: the PNG image is cut short$' --export out.png cut.png
+check "a PNG cut short" 1 'cut\.png' --export out.png cut.png
 # A 64 x 64 PNG whose 2 x 2 block of column 5, row 7 has one white pixel; whole 32 x 32
 # PNG files whose image data ends after 31 rows, and interlaced with one byte more or less.
 python3 -c 'import struct, sys, zlib
@@ -155,34 +157,34 @@ for dc in '64 0: 0 0 0 0;' '65 0: 0 0 0 1; 0: 0 0 1 0;'; do # the DC whole, or i
 done
 check "a JPEG of 64 scans" 0 '' --data scans64.jpg && holds "a JPEG of 64 scans reads black" test "$(grep -c ' DATA 0\{32\}$' out)" -eq 32
 check "a JPEG of 65 scans" 1 'scans65\.jpg.*: the JPEG image is of a kind dotdata does not read$' --data scans65.jpg
-check "a block of two colours" 1 'mixed\.png.*: the 2 × 2 block of column 5, row 7 is not one colour$' --data mixed.png --scale 2
+check "a block of two colours" 1 'mixed\.png' --data mixed.png --scale 2
 sed '3s/.$//' data.txt >short.bas && truncate -s 17M huge.dat && cat pic.dat pic.dat >many.dat
-check "too many records" 1 'many\.dat.*: the file has more than 1025 records$' --data many.dat
-check "a short DATA line" 1 'short\.bas.*: line 3: 31 digits after DATA, not 32$' --data short.bas
-check "a file too large" 1 'huge\.dat.*: the file is larger than 16 MiB' --data huge.dat
+check "too many records" 1 'many\.dat' --data many.dat
+check "a short DATA line" 1 'short\.bas' --data short.bas
+check "a file too large" 1 'huge\.dat' --data huge.dat
 printf 'P1 64 32\n' >wide.pbm
-check "a picture not square" 1 'wide\.pbm.*: an image of 64 × 32 pixels; a picture' --data wide.pbm
-check "a missing file" 1 'cannot open .*missing\.dat.*: No such file' --export out.png missing.dat
-check "a colour 8" 1 'eight\.dat.*: record 1 holds 8' --data eight.dat
-check "binary data" 1 'binary\.dat.*: binary data' --export out.png binary.dat
+check "a picture not square" 1 'wide\.pbm' --data wide.pbm
+check "a missing file" 1 'missing\.dat' --export out.png missing.dat
+check "a colour 8" 1 'eight\.dat' --data eight.dat
+check "binary data" 1 'binary\.dat' --export out.png binary.dat
 printf '10 DATA 1,2,3\n' >loader.bas && cat data.txt >>loader.bas
-check "a loader's DATA line" 1 'loader\.bas.*: line 1: the DATA item is not 32 digits' --data loader.bas
+check "a loader's DATA line" 1 'loader\.bas' --data loader.bas
 for suffix in webp jpg pgm svg xbm tiff; do
     check "refused suffix .$suffix" 1 "out\\.$suffix.*: a \\.$suffix image cannot hold the picture exactly" --export out.$suffix pic.dat
 done
 check ".ico past scale 8" 1 'out\.ico.*: a \.ico image holds the picture exactly only up to --scale 8$' --export out.ico pic.dat --scale 9
 check "an unknown suffix" 1 'out\.foo.*: dotdata writes no \.foo files: it writes an image as \.png \.bmp \.gif \.ppm \.xpm \.ico, DATA text as \.bas \.txt, a picture file as \.dat \.log or with no suffix$' --export out.foo pic.dat
 mkdir folder.dat
-check "a folder as OUT" 1 'cannot replace .*folder\.dat.*: Is a directory' --export folder.dat pic.dat
+check "a folder as OUT" 1 'folder\.dat' --export folder.dat pic.dat
 stdout=/dev/full check "a full standard output" 1 'standard output: No space left' --data pic.dat
 stdout=/dev/full check "--export - to a full standard output" 1 'standard output: No space left' --export - pic.dat
 stdout=/dev/null check "/dev/stdout as OUT" 1 'cannot replace .*/dev/stdout.*: not a regular file; an output must be one$' --export /dev/stdout pic.dat
-# The other refusals, as worded.
+# The other refusals.
 mkfifo fifo && printf '\xff\xfe 5\0' >wide.dat && sed 's/DATA 0/DATA 8/' data.txt >eight.bas
-check "a FIFO" 1 'fifo.*: not a regular file$' --data fifo
+check "a FIFO" 1 'fifo' --data fifo
 check "/proc/self/mem" 1 'cannot read .*/proc/self/mem.*: Input/output error$' --data /proc/self/mem
-check "UTF-16 text" 1 'wide\.dat.*: the file is UTF-16 text .*; dotdata reads ASCII text$' --data wide.dat
-check "a digit 8 in DATA" 1 'eight\.bas.*: line 1: the digit 8 has no palette colour \(0 to 7\)$' --data eight.bas
+check "UTF-16 text" 1 'wide\.dat' --data wide.dat
+check "a digit 8 in DATA" 1 'eight\.bas' --data eight.bas
 holds "a failed export leaves its output" test "$(cat out.png)" = kept
 holds "a failed export writes nothing" test -z "$(ls out.* | grep -v out.png)"
 

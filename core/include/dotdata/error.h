@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <iosfwd>
 #include <string>
 #include <utility>
 #include <variant>
@@ -48,8 +49,8 @@ enum class ErrorKind {
     ImageCutShort, ///< the file ends before the image does
     ImageDamaged, ///< a wrong checksum, code or structure, data past the image's end, or an
     ///< image its decoder refuses or reports damage in
-    ImageUnsupported, ///< a form of its format that dotdata does not read (arithmetic coding,
-    ///< more than 64 scans, more than 1 MiB of metadata ...)
+    ImageUnsupported, ///< a form of its format that dotdata does not read (a lossless or
+    ///< 12-bit JPEG, more than 64 scans, more than 1 MiB of metadata ...)
     ImageSize, ///< not square with a side of 32 K pixels, K = 1..64 (column: width, line: height)
     ImageBlock, ///< a K x K block of a 32 K image that is not one colour (column, line: from 0;
     ///< value: K)
@@ -74,7 +75,15 @@ struct Error
     std::string text = {};
     /// The operating system's error number (errno) when it reported the failure, else 0.
     int systemError = 0;
+
+    bool operator==(const Error &) const = default;
 };
+
+/// The kind's name as the code spells it ("CannotOpen").
+const char *kindName(ErrorKind kind);
+
+/// The error's kind and the fields it fills, for a test's or a log's reader.
+std::ostream &operator<<(std::ostream &out, const Error &error);
 
 /// Either a value or an Error. Every fallible function of the core returns one.
 template<typename T>
