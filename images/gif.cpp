@@ -140,8 +140,6 @@ Check readGif(Bytes b, Checked &out)
         wrong = kCutShort;
     else if (!wrong && r.at != b.size())
         wrong = kDamaged;
-    if (wrong)
-        out.image = QImage();
     return wrong;
 }
 

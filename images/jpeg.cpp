@@ -156,7 +156,6 @@ Check readJpeg(Bytes b, Checked &out)
     info.client_data = &r;
     if (setjmp(r.escape)) {
         jpeg_destroy_decompress(&info);
-        out.image = QImage();
         return Error {r.kind};
     }
     jpeg_create_decompress(&info);
@@ -183,12 +182,9 @@ Check readJpeg(Bytes b, Checked &out)
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
-    const bool surplus = info.src->bytes_in_buffer > 0;
+    if (info.src->bytes_in_buffer > 0) // bytes after the image's end
+        fail(j_common_ptr(&info), ErrorKind::ImageDamaged);
     jpeg_destroy_decompress(&info);
-    if (surplus) {
-        out.image = QImage();
-        return kDamaged;
-    }
     out.image = oriented(std::move(out.image), r.orientation);
     return std::nullopt;
 }
