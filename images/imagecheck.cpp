@@ -194,17 +194,14 @@ std::optional<Result<QImage>> readImage(Bytes b)
         bool matches;
         Check (*check)(Bytes, Checked &);
     };
-    const char *pnmName = b.size() > 1 && (b[1] == '1' || b[1] == '4') ? "PBM"
-        : b.size() > 1 && (b[1] == '2' || b[1] == '5')                 ? "PGM"
-                                                                       : "PPM";
+    static constexpr const char *pnmNames[] = {"PBM", "PGM", "PPM"}; // P1 to P6, twice
+    const bool pnm = b.size() > 2 && b[0] == 'P' && b[1] >= '1' && b[1] <= '6' && isPnmSpace(b[2]);
     const Format formats[] = {
         {"png", "PNG", b.starts_with("\x89PNG\r\n\x1A\n"), readPng},
         {"bmp", "BMP", b.starts_with("BM"), checkBmp},
         {"gif", "GIF", b.starts_with("GIF87a") || b.starts_with("GIF89a"), readGif},
         {"jpeg", "JPEG", b.starts_with("\xFF\xD8\xFF"), readJpeg},
-        {"ppm", pnmName,
-            b.size() > 2 && b[0] == 'P' && b[1] >= '1' && b[1] <= '6' && isPnmSpace(b[2]),
-            checkPnm},
+        {"ppm", pnmNames[pnm ? (b[1] - '1') % 3 : 0], pnm, checkPnm},
         {"xbm", "XBM", b.starts_with("#define"), checkXbm},
         {"xpm", "XPM", b.starts_with("/* XPM */"), checkXpm},
         // Icons only: a cursor (type 2) holds no picture.
