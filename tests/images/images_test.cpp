@@ -350,6 +350,7 @@ const Row kRows[] = {
     {"IcoPngZtxtFlood", [] { return icon({{32, withChunks(png(), texts(8, 7900000))}}); }, {}, "", allColours},
     {"PngMetadataPastLimit", [] { return withChunks(png(), chunk("tEXt", "Comment\0" + QByteArray(600000, 'x')).repeated(2)); }, K::ImageUnsupported, "PNG"},
     {"PngMetadataOnly", [] { return withChunks(png(), chunk("tEXt", QByteArray(8000000, 'x')).repeated(2)); }, K::ImageUnsupported, "PNG"},
+    {"GifCommentFlood", [] { return QByteArray(gif()).insert(0x2D, "\x21\xFE" + ("\xFF" + QByteArray(255, 'c')).repeated(4200) + '\0'); }, K::ImageUnsupported, "GIF"},
     {"JpegCommentFlood", [] { return jpegOf(picture(), {.comments = 16 << 20}).left(16 << 20); }, K::ImageUnsupported, "JPEG"},
 
     // Cut short, told apart from damaged.
