@@ -351,6 +351,7 @@ const Row kRows[] = {
     {"PngMetadataPastLimit", [] { return withChunks(png(), chunk("tEXt", "Comment\0" + QByteArray(600000, 'x')).repeated(2)); }, K::ImageUnsupported, "PNG"},
     {"PngMetadataOnly", [] { return withChunks(png(), chunk("tEXt", QByteArray(8000000, 'x')).repeated(2)); }, K::ImageUnsupported, "PNG"},
     {"GifCommentFlood", [] { return QByteArray(gif()).insert(0x2D, "\x21\xFE" + ("\xFF" + QByteArray(255, 'c')).repeated(4200) + '\0'); }, K::ImageUnsupported, "GIF"},
+    {"JpegApp1Flood", [] { return jpeg().left(2) + ("\xFF\xE1\xFF\xFF" + QByteArray(65533, 'x')).repeated(20) + jpeg().mid(2); }, K::ImageUnsupported, "JPEG"},
     {"JpegCommentFlood", [] { return jpegOf(picture(), {.comments = 16 << 20}).left(16 << 20); }, K::ImageUnsupported, "JPEG"},
 
     // Cut short, told apart from damaged.
