@@ -18,9 +18,9 @@ namespace {
 
 constexpr long long kHuge = 1 << 30;
 
-/// The next decimal number, after blanks and, in a PNM header, # comments; kHuge for one
-/// beyond it. Fails as cut short at the end of the bytes, else as damaged.
-Result<long long> number(Bytes b, std::size_t &at, bool comments = false)
+/// Reads the next decimal number into n, after blanks and, in a PNM header, # comments;
+/// kHuge for one beyond it. Fails as cut short at the end of the bytes, else as damaged.
+Check number(Bytes b, std::size_t &at, long long &n, bool comments = false)
 {
     while (at < b.size() && (isPnmSpace(b[at]) || (comments && b[at] == '#'))) {
         if (b[at] == '#')
@@ -29,12 +29,12 @@ Result<long long> number(Bytes b, std::size_t &at, bool comments = false)
             ++at;
     }
     const std::size_t start = at;
-    long long n = 0;
+    n = 0;
     for (; at < b.size() && std::isdigit(std::uint8_t(b[at])); ++at)
         n = std::min(n * 10 + (b[at] - '0'), kHuge);
     if (at == start)
         return at == b.size() ? kCutShort : kDamaged;
-    return n;
+    return std::nullopt;
 }
 
 /// Skips blanks and C comments.
@@ -68,20 +68,16 @@ Check checkPnm(Bytes b, Checked &out)
     const int kind = b[1] - '0';
     const bool plain = kind <= 3, bits = kind == 1 || kind == 4;
     std::size_t at = 2;
-    const Result<long long> width = number(b, at, true);
-    if (!width)
-        return width.error();
-    const Result<long long> height = number(b, at, true);
-    if (!height)
-        return height.error();
-    if (Check wrong = checkSide(width.value(), height.value(), out.side))
+    long long width = 0, height = 0, maximum = 1;
+    if (Check wrong = number(b, at, width, true))
         return wrong;
-    long long maximum = 1;
+    if (Check wrong = number(b, at, height, true))
+        return wrong;
+    if (Check wrong = checkSide(width, height, out.side))
+        return wrong;
     if (!bits) {
-        const Result<long long> read = number(b, at, true);
-        if (!read)
-            return read.error();
-        maximum = read.value();
+        if (Check wrong = number(b, at, maximum, true))
+            return wrong;
         if (maximum < 1 || maximum > 65535)
             return kDamaged;
     }
@@ -102,13 +98,13 @@ Check checkPnm(Bytes b, Checked &out)
         // In plain PBM each digit is a pixel, with blanks between or not.
         while (bits && at < b.size() && isPnmSpace(b[at]))
             ++at;
-        const Result<long long> sample = number(bits ? b.substr(0, at + 1) : b, at);
-        if (!sample)
-            return sample.error();
-        if (sample.value() > maximum)
+        long long sample = 0;
+        if (Check wrong = number(bits ? b.substr(0, at + 1) : b, at, sample))
+            return wrong;
+        if (sample > maximum)
             return kDamaged;
         if (bits)
-            image.scanLine(int(count / n))[count % n] = sample.value() ? 0 : 255;
+            image.scanLine(int(count / n))[count % n] = sample ? 0 : 255;
     }
     out.image = std::move(image);
     while (at < b.size() && isPnmSpace(b[at]))
@@ -127,13 +123,13 @@ Check checkXbm(Bytes b, Checked &out)
         const std::size_t nameEnd = std::min(b.find_first_of(" \t\r\n", at), b.size());
         const Bytes name = b.substr(at, nameEnd - at);
         at = nameEnd;
-        const Result<long long> value = number(b, at);
-        if (!value)
-            return value.error();
+        long long value = 0;
+        if (Check wrong = number(b, at, value))
+            return wrong;
         if (name.ends_with("_width"))
-            width = value.value();
+            width = value;
         else if (name.ends_with("_height"))
-            height = value.value();
+            height = value;
         skipBlanks(b, at);
     }
     if (width < 0 || height < 0)
@@ -196,10 +192,8 @@ Check checkXpm(Bytes b, Checked &out)
     std::size_t in = 0;
     long long values[4]; // width, height, colours, characters a pixel
     for (long long &value : values) {
-        const Result<long long> read = number(strings[0], in);
-        if (!read)
+        if (number(strings[0], in, value))
             return kDamaged;
-        value = read.value();
     }
     if (Check wrong = checkSide(values[0], values[1], out.side))
         return wrong;
