@@ -117,12 +117,9 @@ Check checkXbm(Bytes b, Checked &out)
     long long width = -1, height = -1;
     std::size_t at = 0;
     while (b.substr(at).starts_with("#define")) {
-        at += 7;
-        while (at < b.size() && (b[at] == ' ' || b[at] == '\t'))
-            ++at;
-        const std::size_t nameEnd = std::min(b.find_first_of(" \t\r\n", at), b.size());
-        const Bytes name = b.substr(at, nameEnd - at);
-        at = nameEnd;
+        const std::size_t start = std::min(b.find_first_not_of(" \t", at + 7), b.size());
+        at = std::min(b.find_first_of(" \t\r\n", start), b.size());
+        const Bytes name = b.substr(start, at - start);
         long long value = 0;
         if (Check wrong = number(b, at, value))
             return wrong;
