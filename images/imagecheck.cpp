@@ -24,11 +24,6 @@ namespace {
 
 // ---- BMP, and the bitmap of an icon
 
-std::size_t rowBytes(std::size_t width, std::size_t bits)
-{
-    return (width * bits + 31) / 32 * 4;
-}
-
 /// Run-length coded pixels (4 or 8 bits a pixel) must stay inside the image and end with
 /// the end-of-bitmap code.
 Check walkRunLengths(Bytes data, std::size_t side, bool fourBits)
@@ -110,9 +105,9 @@ Check checkBitmap(Bytes dib, std::size_t pixelsAt, bool icon, int &side)
     const auto n = std::size_t(side);
     if (runs)
         return walkRunLengths(pixels, n, bits == 4);
-    if (!has(pixels, 0, (rowBytes(n, bits) + (icon ? rowBytes(n, 1) : 0)) * n))
-        return kCutShort;
-    return std::nullopt;
+    // Rows of whole 32-bit words; an icon's mask has one bit a pixel.
+    const std::size_t rowBytes = (n * bits + 31) / 32 * 4 + (icon ? (n + 31) / 32 * 4 : 0);
+    return has(pixels, 0, rowBytes * n) ? Check() : kCutShort;
 }
 
 Check checkBmp(Bytes b, Checked &out)

@@ -367,6 +367,7 @@ const Row kRows[] = {
     {"PpmCutLastByte", [] { return ppm().chopped(1); }, K::ImageCutShort, "PPM"},
     {"XpmCut", [] { return xpm().left(200); }, K::ImageCutShort, "XPM"},
     {"XbmCut", [] { return xbm().left(300); }, K::ImageCutShort, "XBM"},
+    {"IcoMaskMissing", [] { return patched(ico().chopped(128), 14, le32(quint32(ico().size() - 22 - 128))); }, K::ImageCutShort, "ICO"},
     {"IcoCutHalf", [] { return ico().left(ico().size() / 2); }, K::ImageCutShort, "ICO"},
 
     // Damaged.
