@@ -7,9 +7,7 @@
 
 #include "imagecheck.h"
 
-#include <bitset>
 #include <cctype>
-#include <memory>
 #include <vector>
 
 namespace dotdata::images::detail {
@@ -202,17 +200,17 @@ Check checkXpm(Bytes b, Checked &out)
         return kDamaged;
     // Qt makes a pixel whose key has no colour colour 0, so every key must have one.
     const auto code = [&](Bytes s) { return u8(s, 0) | (key == 2 ? u8(s, 1) << 8 : 0); };
-    const auto defined = std::make_unique<std::bitset<65536>>();
+    std::vector<bool> defined(65536);
     for (std::size_t i = 1; i <= colors; ++i) {
         if (strings[i].size() < key + 2)
             return kDamaged;
-        defined->set(code(strings[i]));
+        defined[code(strings[i])] = true;
     }
     for (std::size_t row = 1 + colors; row < strings.size(); ++row) {
         if (strings[row].size() != n * key)
             return kDamaged;
         for (std::size_t x = 0; x < n * key; x += key) {
-            if (!defined->test(code(strings[row].substr(x))))
+            if (!defined[code(strings[row].substr(x))])
                 return kDamaged;
         }
     }
