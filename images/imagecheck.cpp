@@ -99,9 +99,8 @@ Check checkBitmap(Bytes dib, std::size_t pixelsAt, bool icon, int &side)
         pixelsAt = tables;
     if (pixelsAt < tables)
         return kDamaged;
-    if (pixelsAt > dib.size())
-        return kCutShort;
-    const Bytes pixels = dib.substr(pixelsAt);
+    // Pixels past the end are cut short, as the walk or the size below finds.
+    const Bytes pixels = dib.substr(std::min(pixelsAt, dib.size()));
     const auto n = std::size_t(side);
     if (runs)
         return walkRunLengths(pixels, n, bits == 4);

@@ -359,6 +359,7 @@ const Row kRows[] = {
     {"PngCutLastByte", [] { return png().chopped(1); }, K::ImageCutShort, "PNG"},
     {"BmpCutHalf", [] { return bmp().left(bmp().size() / 2); }, K::ImageCutShort, "BMP"},
     {"BmpCutRows", [] { return bmp().chopped(96 * 3); }, K::ImageCutShort, "BMP"},
+    {"BmpOffsetPastEnd", [] { return patched(bmp(), 10, le32(quint32(bmp().size() + 10))); }, K::ImageCutShort, "BMP"},
     {"GifCutHalf", [] { return gif().left(gif().size() / 2); }, K::ImageCutShort, "GIF"},
     {"GifCutLastByte", [] { return gif().chopped(1); }, K::ImageCutShort, "GIF"},
     {"GifSignatureOnly", [] { return QByteArray("GIF89a"); }, K::ImageCutShort, "GIF"},
