@@ -77,25 +77,20 @@ Check walk(GifFileType *gif, Checked &out)
     int transparent = NO_TRANSPARENT_COLOR, frames = 0;
     for (;;) {
         GifRecordType type;
+        int code = 0;
+        GifByteType *block = nullptr;
         if (DGifGetRecordType(gif, &type) == GIF_ERROR)
             return kDamaged;
         if (type == TERMINATE_RECORD_TYPE)
             return frames ? Check() : kDamaged;
-        if (type == EXTENSION_RECORD_TYPE) {
-            int code = 0;
-            GifByteType *block = nullptr;
+        const bool extension = type == EXTENSION_RECORD_TYPE;
+        if (extension) {
             if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
                 return kDamaged;
             GraphicsControlBlock control;
             if (code == GRAPHICS_EXT_FUNC_CODE && block && frames == 0
                 && DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK)
                 transparent = control.TransparentColor;
-            while (block) {
-                if ((metadata += block[0]) > kMetadataLimit)
-                    return kUnsupported;
-                if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
-                    return kDamaged;
-            }
         } else if (type == IMAGE_DESC_RECORD_TYPE) {
             if (DGifGetImageDesc(gif) == GIF_ERROR)
                 return kDamaged;
@@ -107,16 +102,18 @@ Check walk(GifFileType *gif, Checked &out)
                     return wrong;
                 continue;
             }
-            int size = 0;
-            GifByteType *block = nullptr;
-            if (DGifGetCode(gif, &size, &block) == GIF_ERROR)
+            if (DGifGetCode(gif, &code, &block) == GIF_ERROR)
                 return kDamaged;
-            while (block) {
-                if (DGifGetCodeNext(gif, &block) == GIF_ERROR)
-                    return kDamaged;
-            }
         } else {
             return kDamaged;
+        }
+        // The rest of an extension, or a later frame's pixels, passed over undecoded.
+        while (block) {
+            if (extension && (metadata += block[0]) > kMetadataLimit)
+                return kUnsupported;
+            if ((extension ? DGifGetExtensionNext(gif, &block) : DGifGetCodeNext(gif, &block))
+                == GIF_ERROR)
+                return kDamaged;
         }
     }
 }
@@ -140,8 +137,6 @@ Check readGif(Bytes b, Checked &out)
         wrong = kCutShort;
     else if (!wrong && r.at != b.size())
         wrong = kDamaged;
-    if (wrong)
-        out.image = QImage();
     return wrong;
 }
 

@@ -24,11 +24,6 @@ namespace {
 
 // ---- BMP, and the bitmap of an icon
 
-std::size_t rowBytes(std::size_t width, std::size_t bits)
-{
-    return (width * bits + 31) / 32 * 4;
-}
-
 /// Run-length coded pixels (4 or 8 bits a pixel) must stay inside the image and end with
 /// the end-of-bitmap code.
 Check walkRunLengths(Bytes data, std::size_t side, bool fourBits)
@@ -104,15 +99,14 @@ Check checkBitmap(Bytes dib, std::size_t pixelsAt, bool icon, int &side)
         pixelsAt = tables;
     if (pixelsAt < tables)
         return kDamaged;
-    if (pixelsAt > dib.size())
-        return kCutShort;
-    const Bytes pixels = dib.substr(pixelsAt);
+    // Pixels past the end are cut short, as the walk or the size below finds.
+    const Bytes pixels = dib.substr(std::min(pixelsAt, dib.size()));
     const auto n = std::size_t(side);
     if (runs)
         return walkRunLengths(pixels, n, bits == 4);
-    if (!has(pixels, 0, (rowBytes(n, bits) + (icon ? rowBytes(n, 1) : 0)) * n))
-        return kCutShort;
-    return std::nullopt;
+    // Rows of whole 32-bit words; an icon's mask has one bit a pixel.
+    const std::size_t rowBytes = (n * bits + 31) / 32 * 4 + (icon ? (n + 31) / 32 * 4 : 0);
+    return has(pixels, 0, rowBytes * n) ? Check() : kCutShort;
 }
 
 Check checkBmp(Bytes b, Checked &out)
@@ -194,17 +188,14 @@ std::optional<Result<QImage>> readImage(Bytes b)
         bool matches;
         Check (*check)(Bytes, Checked &);
     };
-    const char *pnmName = b.size() > 1 && (b[1] == '1' || b[1] == '4') ? "PBM"
-        : b.size() > 1 && (b[1] == '2' || b[1] == '5')                 ? "PGM"
-                                                                       : "PPM";
+    static constexpr const char *pnmNames[] = {"PBM", "PGM", "PPM"}; // P1 to P6, twice
+    const bool pnm = b.size() > 2 && b[0] == 'P' && b[1] >= '1' && b[1] <= '6' && isPnmSpace(b[2]);
     const Format formats[] = {
         {"png", "PNG", b.starts_with("\x89PNG\r\n\x1A\n"), readPng},
         {"bmp", "BMP", b.starts_with("BM"), checkBmp},
         {"gif", "GIF", b.starts_with("GIF87a") || b.starts_with("GIF89a"), readGif},
         {"jpeg", "JPEG", b.starts_with("\xFF\xD8\xFF"), readJpeg},
-        {"ppm", pnmName,
-            b.size() > 2 && b[0] == 'P' && b[1] >= '1' && b[1] <= '6' && isPnmSpace(b[2]),
-            checkPnm},
+        {"ppm", pnmNames[pnm ? (b[1] - '1') % 3 : 0], pnm, checkPnm},
         {"xbm", "XBM", b.starts_with("#define"), checkXbm},
         {"xpm", "XPM", b.starts_with("/* XPM */"), checkXpm},
         // Icons only: a cursor (type 2) holds no picture.

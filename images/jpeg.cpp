@@ -73,16 +73,11 @@ void onProgress(j_common_ptr info)
         fail(info, ErrorKind::ImageUnsupported);
 }
 
-void spendOnMetadata(j_decompress_ptr info, std::size_t bytes)
-{
-    if ((reading(j_common_ptr(info)).metadata += bytes) > kMetadataLimit)
-        fail(j_common_ptr(info), ErrorKind::ImageUnsupported);
-}
-
 /// Passing over a segment libjpeg does not read (comments, APPn ...).
 void skipMetadata(j_decompress_ptr info, long bytes)
 {
-    spendOnMetadata(info, std::size_t(std::max(bytes, 0L)));
+    if ((reading(j_common_ptr(info)).metadata += std::size_t(std::max(bytes, 0L))) > kMetadataLimit)
+        fail(j_common_ptr(info), ErrorKind::ImageUnsupported);
     reading(j_common_ptr(info)).skip(info, bytes);
 }
 
@@ -108,25 +103,23 @@ int orientationOf(Bytes tiff)
     return 0;
 }
 
-/// An APP1 segment, read from the whole file in memory and not kept.
+/// An APP1 segment: its EXIF orientation is noted, and it is passed over as metadata.
 boolean readApp1(j_decompress_ptr info)
 {
-    jpeg_source_mgr &source = *info->src;
-    if (source.bytes_in_buffer < 2)
+    // The memory source holds the rest of the file.
+    const Bytes rest(
+        reinterpret_cast<const char *>(info->src->next_input_byte), info->src->bytes_in_buffer);
+    if (!has(rest, 0, 2))
         fail(j_common_ptr(info), ErrorKind::ImageCutShort);
-    const std::size_t length = std::size_t(source.next_input_byte[0]) << 8
-        | source.next_input_byte[1];
+    const std::size_t length = u8(rest, 0) << 8 | u8(rest, 1);
     if (length < 2)
         fail(j_common_ptr(info), ErrorKind::ImageDamaged);
-    if (source.bytes_in_buffer < length)
+    if (!has(rest, 0, length))
         fail(j_common_ptr(info), ErrorKind::ImageCutShort);
-    spendOnMetadata(info, length);
-    const Bytes segment(reinterpret_cast<const char *>(source.next_input_byte) + 2, length - 2);
+    skipMetadata(info, long(length));
     int &orientation = reading(j_common_ptr(info)).orientation;
-    if (orientation == 0 && segment.starts_with(Bytes("Exif\0\0", 6)))
-        orientation = orientationOf(segment.substr(6));
-    source.next_input_byte += length;
-    source.bytes_in_buffer -= length;
+    if (orientation == 0 && rest.substr(2, length - 2).starts_with(Bytes("Exif\0\0", 6)))
+        orientation = orientationOf(rest.substr(8, length - 8));
     return TRUE;
 }
 
@@ -156,7 +149,6 @@ Check readJpeg(Bytes b, Checked &out)
     info.client_data = &r;
     if (setjmp(r.escape)) {
         jpeg_destroy_decompress(&info);
-        out.image = QImage();
         return Error {r.kind};
     }
     jpeg_create_decompress(&info);
@@ -183,12 +175,9 @@ Check readJpeg(Bytes b, Checked &out)
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
-    const bool surplus = info.src->bytes_in_buffer > 0;
+    if (info.src->bytes_in_buffer > 0) // bytes after the image's end
+        fail(j_common_ptr(&info), ErrorKind::ImageDamaged);
     jpeg_destroy_decompress(&info);
-    if (surplus) {
-        out.image = QImage();
-        return kDamaged;
-    }
     out.image = oriented(std::move(out.image), r.orientation);
     return std::nullopt;
 }

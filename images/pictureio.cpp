@@ -135,11 +135,9 @@ std::optional<Result<QByteArray>> encodeImage(
     QBuffer buffer(&bytes);
     const QImage image = pictureImage(table, scale);
     if (!format->format) { // Qt has no GIF writer
-        QList<QRgb> palette;
-        for (int k = 0; k < kPaletteSize; ++k)
-            palette.push_back(imageColor(k));
+        // Without dithering, Qt indexes an image of 256 colours or fewer exactly.
         std::optional<QByteArray> gif = detail::writeGif(
-            image.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither));
+            image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither));
         if (!gif)
             return cannot;
         bytes = std::move(*gif);

@@ -111,8 +111,6 @@ Check readPng(Bytes b, Checked &out)
         r.error = kDamaged;
     }
     png_destroy_read_struct(&png, &info, nullptr);
-    if (r.error)
-        out.image = QImage();
     return r.error;
 }
 

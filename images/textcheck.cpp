@@ -7,9 +7,7 @@
 
 #include "imagecheck.h"
 
-#include <bitset>
 #include <cctype>
-#include <memory>
 #include <vector>
 
 namespace dotdata::images::detail {
@@ -18,9 +16,9 @@ namespace {
 
 constexpr long long kHuge = 1 << 30;
 
-/// The next decimal number, after blanks and, in a PNM header, # comments; kHuge for one
-/// beyond it. Fails as cut short at the end of the bytes, else as damaged.
-Result<long long> number(Bytes b, std::size_t &at, bool comments = false)
+/// Reads the next decimal number into n, after blanks and, in a PNM header, # comments;
+/// kHuge for one beyond it. Fails as cut short at the end of the bytes, else as damaged.
+Check number(Bytes b, std::size_t &at, long long &n, bool comments = false)
 {
     while (at < b.size() && (isPnmSpace(b[at]) || (comments && b[at] == '#'))) {
         if (b[at] == '#')
@@ -29,12 +27,12 @@ Result<long long> number(Bytes b, std::size_t &at, bool comments = false)
             ++at;
     }
     const std::size_t start = at;
-    long long n = 0;
+    n = 0;
     for (; at < b.size() && std::isdigit(std::uint8_t(b[at])); ++at)
         n = std::min(n * 10 + (b[at] - '0'), kHuge);
     if (at == start)
         return at == b.size() ? kCutShort : kDamaged;
-    return n;
+    return std::nullopt;
 }
 
 /// Skips blanks and C comments.
@@ -68,20 +66,16 @@ Check checkPnm(Bytes b, Checked &out)
     const int kind = b[1] - '0';
     const bool plain = kind <= 3, bits = kind == 1 || kind == 4;
     std::size_t at = 2;
-    const Result<long long> width = number(b, at, true);
-    if (!width)
-        return width.error();
-    const Result<long long> height = number(b, at, true);
-    if (!height)
-        return height.error();
-    if (Check wrong = checkSide(width.value(), height.value(), out.side))
+    long long width = 0, height = 0, maximum = 1;
+    if (Check wrong = number(b, at, width, true))
         return wrong;
-    long long maximum = 1;
+    if (Check wrong = number(b, at, height, true))
+        return wrong;
+    if (Check wrong = checkSide(width, height, out.side))
+        return wrong;
     if (!bits) {
-        const Result<long long> read = number(b, at, true);
-        if (!read)
-            return read.error();
-        maximum = read.value();
+        if (Check wrong = number(b, at, maximum, true))
+            return wrong;
         if (maximum < 1 || maximum > 65535)
             return kDamaged;
     }
@@ -102,13 +96,13 @@ Check checkPnm(Bytes b, Checked &out)
         // In plain PBM each digit is a pixel, with blanks between or not.
         while (bits && at < b.size() && isPnmSpace(b[at]))
             ++at;
-        const Result<long long> sample = number(bits ? b.substr(0, at + 1) : b, at);
-        if (!sample)
-            return sample.error();
-        if (sample.value() > maximum)
+        long long sample = 0;
+        if (Check wrong = number(bits ? b.substr(0, at + 1) : b, at, sample))
+            return wrong;
+        if (sample > maximum)
             return kDamaged;
         if (bits)
-            image.scanLine(int(count / n))[count % n] = sample.value() ? 0 : 255;
+            image.scanLine(int(count / n))[count % n] = sample ? 0 : 255;
     }
     out.image = std::move(image);
     while (at < b.size() && isPnmSpace(b[at]))
@@ -121,19 +115,16 @@ Check checkXbm(Bytes b, Checked &out)
     long long width = -1, height = -1;
     std::size_t at = 0;
     while (b.substr(at).starts_with("#define")) {
-        at += 7;
-        while (at < b.size() && (b[at] == ' ' || b[at] == '\t'))
-            ++at;
-        const std::size_t nameEnd = std::min(b.find_first_of(" \t\r\n", at), b.size());
-        const Bytes name = b.substr(at, nameEnd - at);
-        at = nameEnd;
-        const Result<long long> value = number(b, at);
-        if (!value)
-            return value.error();
+        const std::size_t start = std::min(b.find_first_not_of(" \t", at + 7), b.size());
+        at = std::min(b.find_first_of(" \t\r\n", start), b.size());
+        const Bytes name = b.substr(start, at - start);
+        long long value = 0;
+        if (Check wrong = number(b, at, value))
+            return wrong;
         if (name.ends_with("_width"))
-            width = value.value();
+            width = value;
         else if (name.ends_with("_height"))
-            height = value.value();
+            height = value;
         skipBlanks(b, at);
     }
     if (width < 0 || height < 0)
@@ -196,10 +187,8 @@ Check checkXpm(Bytes b, Checked &out)
     std::size_t in = 0;
     long long values[4]; // width, height, colours, characters a pixel
     for (long long &value : values) {
-        const Result<long long> read = number(strings[0], in);
-        if (!read)
+        if (number(strings[0], in, value))
             return kDamaged;
-        value = read.value();
     }
     if (Check wrong = checkSide(values[0], values[1], out.side))
         return wrong;
@@ -211,17 +200,17 @@ Check checkXpm(Bytes b, Checked &out)
         return kDamaged;
     // Qt makes a pixel whose key has no colour colour 0, so every key must have one.
     const auto code = [&](Bytes s) { return u8(s, 0) | (key == 2 ? u8(s, 1) << 8 : 0); };
-    const auto defined = std::make_unique<std::bitset<65536>>();
+    std::vector<bool> defined(65536);
     for (std::size_t i = 1; i <= colors; ++i) {
         if (strings[i].size() < key + 2)
             return kDamaged;
-        defined->set(code(strings[i]));
+        defined[code(strings[i])] = true;
     }
     for (std::size_t row = 1 + colors; row < strings.size(); ++row) {
         if (strings[row].size() != n * key)
             return kDamaged;
         for (std::size_t x = 0; x < n * key; x += key) {
-            if (!defined->test(code(strings[row].substr(x))))
+            if (!defined[code(strings[row].substr(x))])
                 return kDamaged;
         }
     }

@@ -350,6 +350,8 @@ const Row kRows[] = {
     {"IcoPngZtxtFlood", [] { return icon({{32, withChunks(png(), texts(8, 7900000))}}); }, {}, "", allColours},
     {"PngMetadataPastLimit", [] { return withChunks(png(), chunk("tEXt", "Comment\0" + QByteArray(600000, 'x')).repeated(2)); }, K::ImageUnsupported, "PNG"},
     {"PngMetadataOnly", [] { return withChunks(png(), chunk("tEXt", QByteArray(8000000, 'x')).repeated(2)); }, K::ImageUnsupported, "PNG"},
+    {"GifCommentFlood", [] { return QByteArray(gif()).insert(0x2D, "\x21\xFE" + ("\xFF" + QByteArray(255, 'c')).repeated(4200) + '\0'); }, K::ImageUnsupported, "GIF"},
+    {"JpegApp1Flood", [] { return jpeg().left(2) + ("\xFF\xE1\xFF\xFF" + QByteArray(65533, 'x')).repeated(20) + jpeg().mid(2); }, K::ImageUnsupported, "JPEG"},
     {"JpegCommentFlood", [] { return jpegOf(picture(), {.comments = 16 << 20}).left(16 << 20); }, K::ImageUnsupported, "JPEG"},
 
     // Cut short, told apart from damaged.
@@ -357,6 +359,7 @@ const Row kRows[] = {
     {"PngCutLastByte", [] { return png().chopped(1); }, K::ImageCutShort, "PNG"},
     {"BmpCutHalf", [] { return bmp().left(bmp().size() / 2); }, K::ImageCutShort, "BMP"},
     {"BmpCutRows", [] { return bmp().chopped(96 * 3); }, K::ImageCutShort, "BMP"},
+    {"BmpOffsetPastEnd", [] { return patched(bmp(), 10, le32(quint32(bmp().size() + 10))); }, K::ImageCutShort, "BMP"},
     {"GifCutHalf", [] { return gif().left(gif().size() / 2); }, K::ImageCutShort, "GIF"},
     {"GifCutLastByte", [] { return gif().chopped(1); }, K::ImageCutShort, "GIF"},
     {"GifSignatureOnly", [] { return QByteArray("GIF89a"); }, K::ImageCutShort, "GIF"},
@@ -365,6 +368,7 @@ const Row kRows[] = {
     {"PpmCutLastByte", [] { return ppm().chopped(1); }, K::ImageCutShort, "PPM"},
     {"XpmCut", [] { return xpm().left(200); }, K::ImageCutShort, "XPM"},
     {"XbmCut", [] { return xbm().left(300); }, K::ImageCutShort, "XBM"},
+    {"IcoMaskMissing", [] { return patched(ico().chopped(128), 14, le32(quint32(ico().size() - 22 - 128))); }, K::ImageCutShort, "ICO"},
     {"IcoCutHalf", [] { return ico().left(ico().size() / 2); }, K::ImageCutShort, "ICO"},
 
     // Damaged.
