@@ -112,6 +112,8 @@ check "a listing in" 0 '' --data swapped.bas && holds "a listing in line-number 
 check "a sheet out" 0 '' --export sheet.png game.bas &&
     holds "a sheet is one row" grep -q '^PNG image data, 64 x 32' <(file -b sheet.png) &&
     check "a sheet in" 0 '' --export back.bas sheet.png && holds "listing, sheet, listing" cmp back.bas game.bas
+check "a column out" 0 '' --export column.bmp game.bas --columns 1 &&
+    check "a column in" 0 '' --data column.bmp && holds "listing, column, listing" cmp out game.bas
 check "a grid out" 0 '' --export grid.ppm game.bas --columns 1 --scale 2 &&
     check "a grid in" 0 '' --data grid.ppm --scale 2 && holds "listing, grid, listing" cmp out game.bas
 check "a grid of five" 0 '' --export grid.gif pic.dat other.dat pic.dat other.dat pic.dat --columns 3 &&
