@@ -44,12 +44,14 @@ bool needsNoWindow(int argc, char **argv)
 }
 
 CommandLine::CommandLine()
-    : m_data(u"data"_s, u"Print the 32 DATA statements of FILE."_s),
+    : m_data(
+        u"data"_s, u"Print the 32 DATA statements of each picture of the FILEs, as one listing."_s),
       m_export(u"export"_s,
-          u"Write FILE as OUT, in the form OUT's suffix names: an image for .png, .bmp, "
-          ".gif, .ppm, .xpm or .ico, the DATA statements for .bas or .txt, a picture file for "
-          ".dat, "
-          ".log or no suffix. An OUT of - is the standard output, written as a picture file."_s,
+          u"Write the FILEs' pictures as OUT, in the form OUT's suffix names: an image for "
+          ".png, .bmp, .gif, .ppm, .xpm or .ico (several pictures as one sprite sheet), the "
+          "DATA statements for .bas or .txt, a picture file, which holds one picture, for "
+          ".dat, .log or no suffix. An OUT of - is the standard output, written as a picture "
+          "file."_s,
           u"OUT"_s),
       m_start(u"start"_s, u"The first line number, default 5000."_s, u"N"_s),
       m_step(u"step"_s, u"The step between line numbers, a whole number, default 10."_s, u"N"_s),
