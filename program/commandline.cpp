@@ -120,6 +120,9 @@ std::variant<Command, QString> CommandLine::parse(const QStringList &arguments)
         return u"one FILE at most, not %1"_s.arg(files.size());
     if (files.size() > 1 && m_parser.isSet(m_sprite))
         return u"--sprite picks a picture of one FILE, not of %1"_s.arg(files.size());
+    // The standard input read a second time would give an empty picture without a word.
+    if (files.count(u"-"_s) > 1)
+        return u"the standard input, -, can be one FILE only, not %1"_s.arg(files.count(u"-"_s));
     command.file = encodeArgument(files.value(0));
     for (const QString &file : files)
         command.files.push_back(encodeArgument(file));

@@ -266,6 +266,7 @@ for option in --crlf --quote "--step 5" "--start 1"; do
 done
 check "two FILEs for the editor" 2 '^dotdata: one FILE at most, not 2' -platform offscreen pic.dat other.dat
 check "--sprite with two FILEs" 2 '^dotdata: --sprite picks a picture of one FILE, not of 2' --data pic.dat other.dat --sprite 1
+check "the standard input twice" 2 '^dotdata: the standard input, -, can be one FILE only, not 2' --data - pic.dat - </dev/null
 check "--columns without an image" 2 '^dotdata: --columns goes with --export to an image' --export y.bas pic.dat --columns 2
 # A repeated option that takes a value would lose all but one of them.
 check "--export twice" 2 '^dotdata: one --export at most, not 2;' --export x.dat --export y.dat pic.dat
