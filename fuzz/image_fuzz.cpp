@@ -11,6 +11,8 @@
 #include "fuzzcheck.h"
 #include "pictureio.h"
 
+#include "dotdata/datatext.h"
+
 #include <QCoreApplication>
 
 #include <string_view>
@@ -25,8 +27,17 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     using namespace dotdata;
-    const auto read = images::decodeImage(
-        std::string_view(reinterpret_cast<const char *>(data), size));
+    const std::string_view bytes(reinterpret_cast<const char *>(data), size);
+    // A sheet's cells, read with and without a grid's side given, are pictures too.
+    for (const int cellSide : {0, 64}) {
+        const auto sheet = images::decodePictures(bytes, cellSide);
+        if (sheet && *sheet) {
+            check(sheet->value().size() <= std::size_t(kMaxPictures), "more than 4096 cells");
+            for (const PictureRecords &cell : sheet->value())
+                check(cell.count == kCells, "a cell not of 1024 cells");
+        }
+    }
+    const auto read = images::decodeImage(bytes);
     if (!read)
         return 0;
     if (!*read) {

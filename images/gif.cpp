@@ -127,9 +127,9 @@ Check readGif(Bytes b, Checked &out)
     GifFileType *gif = DGifOpen(&r, readBytes, &status);
     if (!gif)
         return r.cut ? kCutShort : kDamaged;
-    Check wrong = checkSide(gif->SWidth, gif->SHeight, out.side);
+    Check wrong = checkSide(gif->SWidth, gif->SHeight, out);
     if (!wrong) {
-        out.image = QImage(out.side, out.side, QImage::Format_ARGB32);
+        out.image = QImage(out.width, out.height, QImage::Format_ARGB32);
         wrong = walk(gif, out);
     }
     DGifCloseFile(gif, &status);

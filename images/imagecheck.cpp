@@ -12,11 +12,13 @@
 
 namespace dotdata::images::detail {
 
-Check checkSide(long long width, long long height, int &side)
+Check checkSide(long long width, long long height, Checked &out)
 {
-    if (width != height || width < 32 || width > 32 * 64 || width % 32 != 0)
+    if (width < 32 || height < 32 || width % 32 != 0 || height % 32 != 0
+        || width > kMaxPixels / height)
         return Error {.kind = ErrorKind::ImageSize, .line = height, .column = width};
-    side = int(width);
+    out.width = int(width);
+    out.height = int(height);
     return std::nullopt;
 }
 
@@ -26,7 +28,7 @@ namespace {
 
 /// Run-length coded pixels (4 or 8 bits a pixel) must stay inside the image and end with
 /// the end-of-bitmap code.
-Check walkRunLengths(Bytes data, std::size_t side, bool fourBits)
+Check walkRunLengths(Bytes data, std::size_t width, std::size_t height, bool fourBits)
 {
     std::size_t x = 0, y = 0, at = 0;
     for (;;) {
@@ -35,7 +37,7 @@ Check walkRunLengths(Bytes data, std::size_t side, bool fourBits)
         const std::size_t count = u8(data, at), code = u8(data, at + 1);
         at += 2;
         if (count > 0 || code > 2) { // a run of one value, or count literal ones
-            if ((x += count + (count ? 0 : code)) > side || y >= side)
+            if ((x += count + (count ? 0 : code)) > width || y >= height)
                 return kDamaged;
             const std::size_t bytes = count ? 0 : fourBits ? (code + 1) / 2 : code;
             if (!has(data, at, bytes + bytes % 2))
@@ -52,7 +54,7 @@ Check walkRunLengths(Bytes data, std::size_t side, bool fourBits)
             x += u8(data, at);
             y += u8(data, at + 1);
             at += 2;
-            if (x > side || y >= side)
+            if (x > width || y >= height)
                 return kDamaged;
         }
     }
@@ -61,7 +63,7 @@ Check walkRunLengths(Bytes data, std::size_t side, bool fourBits)
 /// A device-independent bitmap: its header at the start of dib, its pixels at offset
 /// pixelsAt. An icon's bitmap has its pixels right after its colour table, and is twice
 /// as high as its image, for the mask that follows them.
-Check checkBitmap(Bytes dib, std::size_t pixelsAt, bool icon, int &side)
+Check checkBitmap(Bytes dib, std::size_t pixelsAt, bool icon, Checked &out)
 {
     if (!has(dib, 0, 16))
         return kCutShort;
@@ -77,7 +79,7 @@ Check checkBitmap(Bytes dib, std::size_t pixelsAt, bool icon, int &side)
     const long long width = old ? le16(dib, 4) : std::int64_t(std::int32_t(le32(dib, 4)));
     const long long height = old ? le16(dib, 6) : std::int64_t(std::int32_t(le32(dib, 8)));
     const std::uint32_t bits = le16(dib, old ? 10 : 14), compression = old ? 0 : le32(dib, 16);
-    if (Check wrong = checkSide(width, icon ? height / 2 : height < 0 ? -height : height, side))
+    if (Check wrong = checkSide(width, icon ? height / 2 : height < 0 ? -height : height, out))
         return wrong;
     if ((icon && height != 2 * width) || le16(dib, old ? 8 : 12) != 1)
         return kDamaged;
@@ -101,12 +103,12 @@ Check checkBitmap(Bytes dib, std::size_t pixelsAt, bool icon, int &side)
         return kDamaged;
     // Pixels past the end are cut short, as the walk or the size below finds.
     const Bytes pixels = dib.substr(std::min(pixelsAt, dib.size()));
-    const auto n = std::size_t(side);
+    const auto w = std::size_t(out.width), h = std::size_t(out.height);
     if (runs)
-        return walkRunLengths(pixels, n, bits == 4);
+        return walkRunLengths(pixels, w, h, bits == 4);
     // Rows of whole 32-bit words; an icon's mask has one bit a pixel.
-    const std::size_t rowBytes = (n * bits + 31) / 32 * 4 + (icon ? (n + 31) / 32 * 4 : 0);
-    return has(pixels, 0, rowBytes * n) ? Check() : kCutShort;
+    const std::size_t rowBytes = (w * bits + 31) / 32 * 4 + (icon ? (w + 31) / 32 * 4 : 0);
+    return has(pixels, 0, rowBytes * h) ? Check() : kCutShort;
 }
 
 Check checkBmp(Bytes b, Checked &out)
@@ -114,7 +116,7 @@ Check checkBmp(Bytes b, Checked &out)
     if (!has(b, 0, 14))
         return kCutShort;
     const std::uint32_t offset = le32(b, 10);
-    return offset < 14 ? kDamaged : checkBitmap(b.substr(14), offset - 14, false, out.side);
+    return offset < 14 ? kDamaged : checkBitmap(b.substr(14), offset - 14, false, out);
 }
 
 /// Of an icon's images, the largest whose size is a picture's: Qt shrinks an icon it
@@ -131,14 +133,17 @@ Check checkIco(Bytes b, Checked &out)
     const auto sideOf = [&](std::size_t at) { return u8(b, at) ? u8(b, at) : 256; };
     std::size_t entry = 6;
     for (std::size_t at = 6, best = 0; at < directory; at += 16) {
-        int side = 0;
-        if (!checkSide(sideOf(at), sideOf(at + 1), side) && std::size_t(side) > best) {
-            best = std::size_t(side);
+        Checked side;
+        if (sideOf(at) == sideOf(at + 1) && !checkSide(sideOf(at), sideOf(at + 1), side)
+            && std::size_t(side.width) > best) {
+            best = std::size_t(side.width);
             entry = at;
         }
     }
-    if (Check wrong = checkSide(sideOf(entry), sideOf(entry + 1), out.side))
+    if (Check wrong = checkSide(sideOf(entry), sideOf(entry + 1), out))
         return wrong;
+    if (out.width != out.height) // an icon holds one picture
+        return Error {.kind = ErrorKind::ImageSize, .line = out.height, .column = out.width};
     out.index = int(entry - 6) / 16;
     const std::size_t bytes = le32(b, entry + 8), offset = le32(b, entry + 12);
     if (offset < directory)
@@ -147,12 +152,11 @@ Check checkIco(Bytes b, Checked &out)
         return kCutShort;
     const Bytes image = b.substr(offset, bytes);
     Checked inner;
-    if (Check wrong = image.starts_with("\x89PNG\r\n\x1A\n")
-            ? readPng(image, inner)
-            : checkBitmap(image, 0, true, inner.side))
+    if (Check wrong = image.starts_with("\x89PNG\r\n\x1A\n") ? readPng(image, inner)
+                                                             : checkBitmap(image, 0, true, inner))
         return wrong->kind == ErrorKind::ImageSize ? kDamaged : *wrong;
     out.image = std::move(inner.image); // Qt decodes a bitmap
-    return inner.side == out.side ? Check() : kDamaged;
+    return inner.width == out.width && inner.height == out.height ? Check() : kDamaged;
 }
 
 void dropMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
@@ -175,7 +179,7 @@ Check readWithQt(Bytes b, const char *format, Checked &out)
     const QtMessageHandler kept = qInstallMessageHandler(dropMessage);
     out.image = reader.read();
     qInstallMessageHandler(kept);
-    return out.image.size() == QSize(out.side, out.side) ? Check() : kDamaged;
+    return out.image.size() == QSize(out.width, out.height) ? Check() : kDamaged;
 }
 
 } // namespace

@@ -32,11 +32,12 @@ std::optional<QByteArray> writeGif(const QImage &image);
 using Bytes = std::string_view;
 using Check = std::optional<Error>;
 
-/// What a check learnt: the side its header gives, the image to take from a file of
+/// What a check learnt: the size its header gives, the image to take from a file of
 /// several, and the image itself where the check decoded it.
 struct Checked
 {
-    int side = 0;
+    int width = 0;
+    int height = 0;
     int index = 0;
     QImage image;
 };
@@ -71,9 +72,13 @@ inline std::uint32_t le32(Bytes b, std::size_t at)
     return le16(b, at) | le16(b, at + 2) << 16;
 }
 
-/// Sets side when the header's size is a picture's: square, 32 K pixels a side for K from
-/// 1 to 64; else ImageSize. Every size is checked before anything is allocated for it.
-Check checkSide(long long width, long long height, int &side);
+/// Sets the size when the header's may be a picture's or a sheet of pictures': sides of
+/// whole multiples of 32 pixels, at most kMaxPixels in all; else ImageSize. Every size is
+/// checked before anything is allocated for it; which sheet the size makes is told after.
+Check checkSide(long long width, long long height, Checked &out);
+/// The decoded pixels of one input at most: a 2048-pixel square picture, or 4096
+/// pictures of 32 pixels a side.
+constexpr long long kMaxPixels = 2048LL * 2048;
 
 /// The formats read through their libraries, in one pass: each sets side and image.
 Check readPng(Bytes b, Checked &out);

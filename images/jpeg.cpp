@@ -163,12 +163,12 @@ Check readJpeg(Bytes b, Checked &out)
     info.src->skip_input_data = skipMetadata;
     jpeg_set_marker_processor(&info, JPEG_APP0 + 1, readApp1);
     jpeg_read_header(&info, TRUE);
-    if (Check wrong = checkSide(info.image_width, info.image_height, out.side)) {
+    if (Check wrong = checkSide(info.image_width, info.image_height, out)) {
         jpeg_destroy_decompress(&info);
         return wrong;
     }
     info.out_color_space = JCS_EXT_BGRA; // QImage's ARGB32 in memory
-    out.image = QImage(out.side, out.side, QImage::Format_ARGB32);
+    out.image = QImage(out.width, out.height, QImage::Format_ARGB32);
     jpeg_start_decompress(&info);
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = out.image.scanLine(int(info.output_scanline));

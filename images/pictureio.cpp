@@ -46,22 +46,15 @@ int nearestIndex(QRgb pixel)
     return best;
 }
 
-} // namespace
-
-Result<PictureRecords> imageRecords(const QImage &source)
+/// The records of the cell of the image (ARGB32 or RGB32) at left, top, side pixels
+/// square; a block not one colour is named by its column and row in the whole image.
+Result<PictureRecords> cellRecords(const QImage &image, int left0, int top0, int side)
 {
-    int side = 0;
-    if (detail::Check wrong = detail::checkSide(source.width(), source.height(), side))
-        return *wrong;
     const int scale = side / kColumns;
-    // Only other formats are converted: a copy of a 2048-pixel image takes 16 MiB.
-    const bool direct = source.format() == QImage::Format_RGB32
-        || source.format() == QImage::Format_ARGB32;
-    const QImage image = direct ? source : source.convertToFormat(QImage::Format_ARGB32);
     const QRgb opaque = image.format() == QImage::Format_RGB32 ? 0xFF000000 : 0;
     PictureRecords records;
     for (int n = 0; n < kCells; ++n) {
-        const int left = columnOf(n) * scale, top = rowOf(n) * scale;
+        const int left = left0 + columnOf(n) * scale, top = top0 + rowOf(n) * scale;
         const QRgb first = image.pixel(left, top) | opaque;
         const int index = nearestIndex(first);
         for (int y = top; y < top + scale; ++y) {
@@ -70,8 +63,8 @@ Result<PictureRecords> imageRecords(const QImage &source)
                 const QRgb pixel = line[x] | opaque;
                 if (pixel != first && nearestIndex(pixel) != index) {
                     return Error {.kind = ErrorKind::ImageBlock,
-                        .line = rowOf(n),
-                        .column = columnOf(n),
+                        .line = top / scale,
+                        .column = left / scale,
                         .value = scale};
                 }
             }
@@ -80,6 +73,58 @@ Result<PictureRecords> imageRecords(const QImage &source)
     }
     records.count = kCells;
     return records;
+}
+
+/// Only other formats are converted: a copy of a 2048-pixel image takes 16 MiB.
+QImage directImage(const QImage &source)
+{
+    const bool direct = source.format() == QImage::Format_RGB32
+        || source.format() == QImage::Format_ARGB32;
+    return direct ? source : source.convertToFormat(QImage::Format_ARGB32);
+}
+
+bool isPictureSide(int side)
+{
+    return side >= kColumns && side <= 64 * kColumns && side % kColumns == 0;
+}
+
+} // namespace
+
+Result<PictureRecords> imageRecords(const QImage &source)
+{
+    if (source.width() != source.height() || !isPictureSide(source.width())) {
+        return Error {
+            .kind = ErrorKind::ImageSize, .line = source.height(), .column = source.width()};
+    }
+    return cellRecords(directImage(source), 0, 0, source.width());
+}
+
+Result<std::vector<PictureRecords>> imagePictures(const QImage &source, int cellSide)
+{
+    const int width = source.width(), height = source.height();
+    // A square image is one picture, unless the side given makes it a grid.
+    int side = std::min(width, height);
+    if (cellSide > 0 && width % cellSide == 0 && height % cellSide == 0)
+        side = cellSide;
+    else if (cellSide > 0 && width != height)
+        return Error {
+            .kind = ErrorKind::SheetSize, .line = height, .column = width, .value = cellSide};
+    else if (std::max(width, height) % side != 0)
+        return Error {.kind = ErrorKind::SheetSize, .line = height, .column = width};
+    if (!isPictureSide(side))
+        return Error {.kind = ErrorKind::ImageSize, .line = height, .column = width};
+    const QImage image = directImage(source);
+    std::vector<PictureRecords> pictures;
+    pictures.reserve(std::size_t(width / side) * std::size_t(height / side));
+    for (int top = 0; top < height; top += side) {
+        for (int left = 0; left < width; left += side) {
+            Result<PictureRecords> cell = cellRecords(image, left, top, side);
+            if (!cell)
+                return cell.error();
+            pictures.push_back(cell.value());
+        }
+    }
+    return pictures;
 }
 
 QImage pictureImage(const Picture::Table &table, int scale)
@@ -101,8 +146,24 @@ std::optional<Result<PictureRecords>> decodeImage(std::string_view bytes)
     return imageRecords(image->value());
 }
 
+std::optional<Result<std::vector<PictureRecords>>> decodePictures(
+    std::string_view bytes, int cellSide)
+{
+    using Pictures = Result<std::vector<PictureRecords>>;
+    const std::optional<Result<QImage>> image = detail::readImage(bytes);
+    if (!image || !*image)
+        return image ? std::optional(Pictures(image->error())) : std::nullopt;
+    return imagePictures(image->value(), cellSide);
+}
+
 std::optional<Result<QByteArray>> encodeImage(
     const Picture::Table &table, int scale, std::string_view suffix)
+{
+    return encodeSheet({&table, 1}, scale, 1, suffix);
+}
+
+std::optional<Result<QByteArray>> encodeSheet(
+    std::span<const Picture::Table> tables, int scale, int columns, std::string_view suffix)
 {
     // The formats whose images read back as exactly the picture, and the largest scale at
     // which they do: Qt shrinks an icon to 256 pixels without a word.
@@ -127,13 +188,31 @@ std::optional<Result<QByteArray>> encodeImage(
             return std::nullopt;
         return cannot;
     }
-    if (scale > format->largestScale) {
-        cannot.value = format->largestScale;
+    const auto count = (long long)tables.size();
+    const long long across = columns > 0 ? columns : count;
+    const long long down = (count + across - 1) / across;
+    // An icon holds one square picture; any image at most as many pixels as are read.
+    int largest = format->largestScale;
+    while (largest > 0
+        && (across * down * kCells * largest * largest > detail::kMaxPixels
+            || (!format->format && across * kColumns * largest > 65535)))
+        --largest;
+    if (scale > largest || (format->suffix == "ico" && across * down > 1)) {
+        cannot.value = scale > largest ? largest : 0;
         return cannot;
+    }
+    const int side = kColumns * scale;
+    QImage image(int(across) * side, int(down) * side, QImage::Format_RGB32);
+    image.fill(imageColor(0));
+    for (long long k = 0; k < count; ++k) {
+        const QImage cell = pictureImage(tables[std::size_t(k)], scale);
+        const int left = int(k % across) * side, top = int(k / across) * side;
+        for (int y = 0; y < side; ++y)
+            std::copy_n(reinterpret_cast<const QRgb *>(cell.constScanLine(y)), side,
+                reinterpret_cast<QRgb *>(image.scanLine(top + y)) + left);
     }
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    const QImage image = pictureImage(table, scale);
     if (!format->format) { // Qt has no GIF writer
         // Without dithering, Qt indexes an image of 256 colours or fewer exactly.
         std::optional<QByteArray> gif = detail::writeGif(
@@ -144,14 +223,22 @@ std::optional<Result<QByteArray>> encodeImage(
     } else if (!QImageWriter(&buffer, format->format).write(image)) {
         return cannot;
     }
-    // Read back through the reading path, the image is exactly the picture or not made.
-    const auto back = detail::readImage(std::string_view(bytes.constData(), bytes.size()));
-    if (!back || !*back || back->value().width() != kColumns * scale)
+    // Read back through the reading path, the image is exactly the pictures or not made;
+    // the cells past the last picture are colour 0.
+    const auto back = decodePictures(
+        std::string_view(bytes.constData(), bytes.size()), count > 1 ? side : 0);
+    if (!back || !*back || (long long)back->value().size() != across * down)
         return cannot;
-    const Result<PictureRecords> records = imageRecords(back->value());
-    if (!records
-        || !std::equal(table.begin(), table.begin() + kCells, records.value().values.begin()))
-        return cannot;
+    const std::vector<PictureRecords> &read = back->value();
+    for (long long k = 0; k < across * down; ++k) {
+        const auto &cells = read[std::size_t(k)].values;
+        const bool same = k < count
+            ? std::equal(tables[std::size_t(k)].begin(), tables[std::size_t(k)].begin() + kCells,
+                cells.begin())
+            : std::all_of(cells.begin(), cells.begin() + kCells, [](auto v) { return v == 0; });
+        if (!same)
+            return cannot;
+    }
     return bytes;
 }
 

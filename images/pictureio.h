@@ -11,7 +11,9 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string_view>
+#include <vector>
 
 namespace dotdata::images {
 
@@ -21,6 +23,24 @@ namespace dotdata::images {
 /// refused, never read as text. Decoding any file of up to 16 MiB takes well under a
 /// second and 64 MB.
 std::optional<Result<PictureRecords>> decodeImage(std::string_view bytes);
+
+/// The pictures of an image: one if it is square; the cells left to right, or top to
+/// bottom, of an image that is one row or one column of square cells, their side its
+/// shorter side; with cellSide (32 K pixels, given) the cells of a grid, left to right,
+/// then top to bottom. Each cell is read as imageRecords reads a picture. Anything else
+/// is refused (SheetSize): cells are never guessed.
+Result<std::vector<PictureRecords>> imagePictures(const QImage &image, int cellSide = 0);
+
+/// The pictures of an image's bytes as imagePictures reads them; none when the bytes are
+/// no image (see decodeImage).
+std::optional<Result<std::vector<PictureRecords>>> decodePictures(
+    std::string_view bytes, int cellSide = 0);
+
+/// The pictures as one image: `columns` cells a row (0: all in one row), cells past the
+/// last picture colour 0, for an output's suffix as encodeImage makes it. Made only when
+/// it reads back through decodePictures as exactly the pictures.
+std::optional<Result<QByteArray>> encodeSheet(
+    std::span<const Picture::Table> tables, int scale, int columns, std::string_view suffix);
 
 /// The picture as an image file, scale x scale pixels a cell, for an output's suffix (in
 /// lower case, without the dot); none when the suffix names no image format. Only images

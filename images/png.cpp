@@ -88,7 +88,7 @@ Check readPng(Bytes b, Checked &out)
         png_set_benign_errors(png, 0);
         png_read_info(png, info);
         if ((r.error = checkSide(
-                 png_get_image_width(png, info), png_get_image_height(png, info), out.side)))
+                 png_get_image_width(png, info), png_get_image_height(png, info), out)))
             png_longjmp(png, 1);
         // Any form as 8-bit BGRA, which is QImage's ARGB32 in memory.
         png_set_expand(png);
@@ -98,10 +98,10 @@ Check readPng(Bytes b, Checked &out)
         png_set_bgr(png);
         png_set_interlace_handling(png);
         png_read_update_info(png, info);
-        out.image = QImage(out.side, out.side, QImage::Format_ARGB32);
-        if (out.image.isNull() || png_get_rowbytes(png, info) != std::size_t(out.side) * 4)
+        out.image = QImage(out.width, out.height, QImage::Format_ARGB32);
+        if (out.image.isNull() || png_get_rowbytes(png, info) != std::size_t(out.width) * 4)
             fail(png, ErrorKind::ImageDamaged);
-        for (int y = 0; y < out.side; ++y)
+        for (int y = 0; y < out.height; ++y)
             rows.push_back(out.image.scanLine(y));
         png_read_image(png, rows.data());
         png_read_end(png, nullptr);

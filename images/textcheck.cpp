@@ -71,7 +71,7 @@ Check checkPnm(Bytes b, Checked &out)
         return wrong;
     if (Check wrong = number(b, at, height, true))
         return wrong;
-    if (Check wrong = checkSide(width, height, out.side))
+    if (Check wrong = checkSide(width, height, out))
         return wrong;
     if (!bits) {
         if (Check wrong = number(b, at, maximum, true))
@@ -79,19 +79,19 @@ Check checkPnm(Bytes b, Checked &out)
         if (maximum < 1 || maximum > 65535)
             return kDamaged;
     }
-    const auto n = std::size_t(out.side);
-    const std::size_t samples = n * n * (kind == 3 || kind == 6 ? 3 : 1);
+    const auto n = std::size_t(out.width), h = std::size_t(out.height);
+    const std::size_t samples = n * h * (kind == 3 || kind == 6 ? 3 : 1);
     if (!plain) { // one blank, then the samples' bytes exactly
         if (at == b.size())
             return kCutShort;
         if (!isPnmSpace(b[at++]))
             return kDamaged;
-        const std::size_t bytes = bits ? (n + 7) / 8 * n : samples * (maximum > 255 ? 2 : 1);
+        const std::size_t bytes = bits ? (n + 7) / 8 * h : samples * (maximum > 255 ? 2 : 1);
         return b.size() - at < bytes ? kCutShort : b.size() - at > bytes ? kDamaged : Check();
     }
     // Qt reads a plain PBM's pixels as numbers, which netpbm writes without blanks
     // between them: such a file is decoded here.
-    QImage image = bits ? QImage(int(n), int(n), QImage::Format_Grayscale8) : QImage();
+    QImage image = bits ? QImage(int(n), int(h), QImage::Format_Grayscale8) : QImage();
     for (std::size_t count = 0; count < samples; ++count) {
         // In plain PBM each digit is a pixel, with blanks between or not.
         while (bits && at < b.size() && isPnmSpace(b[at]))
@@ -129,7 +129,7 @@ Check checkXbm(Bytes b, Checked &out)
     }
     if (width < 0 || height < 0)
         return kDamaged;
-    if (Check wrong = checkSide(width, height, out.side))
+    if (Check wrong = checkSide(width, height, out))
         return wrong;
     at = b.find('{', at);
     if (at == Bytes::npos)
@@ -155,8 +155,8 @@ Check checkXbm(Bytes b, Checked &out)
         if (at < b.size() && b[at] == ',')
             ++at;
     }
-    const auto n = std::size_t(out.side);
-    return count != (n + 7) / 8 * n ? kDamaged : arrayEnd(b, at);
+    return count != (std::size_t(out.width) + 7) / 8 * std::size_t(out.height) ? kDamaged
+                                                                               : arrayEnd(b, at);
 }
 
 Check checkXpm(Bytes b, Checked &out)
@@ -190,13 +190,14 @@ Check checkXpm(Bytes b, Checked &out)
         if (number(strings[0], in, value))
             return kDamaged;
     }
-    if (Check wrong = checkSide(values[0], values[1], out.side))
+    if (Check wrong = checkSide(values[0], values[1], out))
         return wrong;
-    const auto n = std::size_t(out.side), colors = std::size_t(values[2]),
+    const auto n = std::size_t(out.width), colors = std::size_t(values[2]),
                key = std::size_t(values[3]);
     if (key < 1 || key > 2)
         return kUnsupported;
-    if (colors < 1 || colors > (key == 1 ? 256u : 65536u) || strings.size() != 1 + colors + n)
+    if (colors < 1 || colors > (key == 1 ? 256u : 65536u)
+        || strings.size() != 1 + colors + std::size_t(out.height))
         return kDamaged;
     // Qt makes a pixel whose key has no colour colour 0, so every key must have one.
     const auto code = [&](Bytes s) { return u8(s, 0) | (key == 2 ? u8(s, 1) << 8 : 0); };

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace dotdata::program {
 
@@ -24,9 +25,15 @@ struct Command
     Mode mode = Mode::Editor;
     /// FILE and OUT as the file system takes them: the bytes they were given as.
     std::filesystem::path file, output;
+    /// Every FILE, for --data and --export: the first is `file`.
+    std::vector<std::filesystem::path> files;
     std::string start = "5000";
     DataStyle style;
     int scale = 1;
+    /// Whether --scale was given: it then also tells the cells' side of a sheet read.
+    bool scaleGiven = false;
+    /// Pictures a row of an exported sheet; 0 for all in one row.
+    int columns = 0;
     /// Which picture of DATA text holding several, from 1; 0 for the only one.
     int sprite = 0;
     bool crlf = false;
@@ -51,7 +58,7 @@ public:
 private:
     QCommandLineParser m_parser;
     QCommandLineOption m_data, m_export, m_start, m_step, m_quote, m_crlf, m_scale, m_sprite,
-        m_help, m_version;
+        m_columns, m_help, m_version;
 };
 
 } // namespace dotdata::program

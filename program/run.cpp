@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -49,7 +50,7 @@ int writeOut(std::string_view bytes)
     return fail(std::string("cannot write to the standard output: ") + std::strerror(errno));
 }
 
-std::string dataText(const RowLines &lines, bool crlf)
+std::string dataText(const std::vector<std::string> &lines, bool crlf)
 {
     std::string text;
     for (const std::string &line : lines)
@@ -84,18 +85,36 @@ int runCommand(const Command &command, const QString &helpText)
             : "dotdata " + QCoreApplication::applicationVersion().toUtf8() + '\n';
         return writeOut(text.toStdString());
     }
-    if (command.file == "-" && g_inputClosed)
+    if (g_inputClosed && std::ranges::find(command.files, "-") != command.files.end())
         return fail("cannot read -: the standard input is closed");
-    const Result<PictureRecords> records = reading::readPicture(command.file, command.sprite);
-    if (!records)
-        return fail(records.error());
-    Picture picture;
-    records.value().applyTo(picture);
-    // The start number was checked with the arguments.
-    const RowLines lines = makeRowLines(picture.table(), command.start, command.style).value();
+    // Every input is read before anything is written: one that fails stops the run.
+    std::vector<Picture::Table> tables;
+    const reading::ReadOptions options {
+        .sprite = command.sprite, .cellSide = command.scaleGiven ? kColumns * command.scale : 0};
+    for (const std::filesystem::path &file : command.files) {
+        const auto pictures = reading::readPictures(file, options);
+        if (!pictures)
+            return fail(pictures.error());
+        if (tables.size() + pictures.value().size() > std::size_t(kMaxPictures)) {
+            return fail(Error {.kind = ErrorKind::TooManyPictures,
+                .file = file,
+                .line = kMaxPictures,
+                .value = (long long)(tables.size() + pictures.value().size())});
+        }
+        for (const PictureRecords &records : pictures.value()) {
+            Picture picture;
+            records.applyTo(picture);
+            tables.push_back(picture.table());
+        }
+    }
+    // The start number was checked with the arguments; the listing's numbers may yet
+    // repeat where a single picture's would not.
+    const auto lines = makeListing(tables, command.start, command.style);
+    if (!lines)
+        return fail(lines.error());
 
     if (command.mode == Command::Mode::Data)
-        return writeOut(dataText(lines, command.crlf));
+        return writeOut(dataText(lines.value(), command.crlf));
     // Told apart in any case: SHIP.BAS is DATA text.
     const std::string suffix =
         QString::fromStdString(command.output.extension().string()).mid(1).toLower().toStdString();
@@ -105,14 +124,18 @@ int runCommand(const Command &command, const QString &helpText)
     };
     std::string text;
     std::optional<Result<QByteArray>> image;
-    if (suffix == "bas" || suffix == "txt")
-        text = dataText(lines, command.crlf);
-    else if (suffix.empty() || suffix == "dat" || suffix == "log")
-        text = pictureFileText(picture.table());
-    else if (!(image = images::encodeImage(picture.table(), command.scale, suffix)))
+    if (suffix == "bas" || suffix == "txt") {
+        text = dataText(lines.value(), command.crlf);
+    } else if (suffix.empty() || suffix == "dat" || suffix == "log") {
+        if (tables.size() > 1)
+            return refuse(
+                Error {.kind = ErrorKind::SeveralPictures, .value = (long long)tables.size()});
+        text = pictureFileText(tables.front());
+    } else if (!(image = images::encodeSheet(tables, command.scale, command.columns, suffix))) {
         return refuse(Error {.kind = ErrorKind::UnknownSuffix, .text = suffix});
-    else if (!*image)
+    } else if (!*image) {
         return refuse(image->error());
+    }
     const std::string_view bytes = image
         ? std::string_view(image->value().constData(), std::size_t(image->value().size()))
         : std::string_view(text);

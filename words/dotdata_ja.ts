@@ -223,5 +223,41 @@ Save it before closing?</source>
         <source>Cancel</source>
         <translation>キャンセル</translation>
     </message>
+    <message>
+        <source>%1: %2 pictures; choose one with --sprite</source>
+        <extracomment>%2 how many pictures</extracomment>
+        <translation>%2 枚の絵があります。</translation>
+    </message>
+    <message>
+        <source>%1: no picture %2: the image holds %3</source>
+        <extracomment>%2 the picture asked for, %3 how many there are</extracomment>
+        <translation>%2 枚目の絵はありません (画像にある絵は %3 枚)。</translation>
+    </message>
+    <message>
+        <source>%1: %2 pictures or more; one run takes %3 at most</source>
+        <extracomment>%2 how many pictures, %3 the most one run takes</extracomment>
+        <translation>絵が %2 枚以上あります (一度に扱える絵は %3 枚までです)。</translation>
+    </message>
+    <message>
+        <source>%1: an image of %2 × %3 pixels is no grid of pictures %4 pixels a side</source>
+        <extracomment>%2 the width, %3 the height, %4 the side of a picture given with --scale</extracomment>
+        <translation>画像の大きさ %2 × %3 は、一辺 %4 ピクセルの絵を並べた大きさではありません。</translation>
+    </message>
+    <message>
+        <source>%1: an image of %2 × %3 pixels is neither square nor one row or column of square pictures; --scale tells a grid&apos;s</source>
+        <extracomment>%2 the width, %3 the height</extracomment>
+        <translation>画像の大きさが %2 × %3 です。
+画像は正方形か、正方形の絵を横一列または縦一列に並べたものでなければなりません。</translation>
+    </message>
+    <message>
+        <source>%1: %2 pictures, and a picture file holds one; choose one with --sprite</source>
+        <extracomment>%2 how many pictures</extracomment>
+        <translation>絵が %2 枚あります。絵のファイルには 1 枚しか書き出せません。</translation>
+    </message>
+    <message>
+        <source>the line number &quot;%1&quot; would be written more than once in the listing of %2 pictures</source>
+        <extracomment>%2 how many pictures the listing holds</extracomment>
+        <translation>桁数が多すぎて、%2 枚の絵の行番号が重複します。</translation>
+    </message>
 </context>
 </TS>

@@ -210,11 +210,21 @@ QString errorText(const Error &error)
         return text(QT_TRANSLATE_NOOP("dotdata", "%1: %2 DATA lines, not 32 for each picture"),
             {file, value});
     case ErrorKind::Sprites:
+        if (error.text.empty()) { // a sheet's pictures have no line numbers
+            //: %2 how many pictures
+            return text(QT_TRANSLATE_NOOP("dotdata", "%1: %2 pictures; choose one with --sprite"),
+                {file, value});
+        }
         //: %2 how many pictures, %3 the line numbers of their first rows
         return text(QT_TRANSLATE_NOOP(
                         "dotdata", "%1: %2 pictures, from lines %3; choose one with --sprite"),
             {file, value, numbers});
     case ErrorKind::NoSuchSprite:
+        if (error.text.empty()) {
+            //: %2 the picture asked for, %3 how many there are
+            return text(QT_TRANSLATE_NOOP("dotdata", "%1: no picture %2: the image holds %3"),
+                {file, line, value});
+        }
         //: %2 the picture asked for, %3 how many there are, %4 the line numbers of their
         //: first rows
         return text(
@@ -226,6 +236,11 @@ QString errorText(const Error &error)
                         "%1: line %2: the line number %3 is also that of line %4; BASIC keeps "
                         "only one line of a number"),
             {file, line, given, value});
+    case ErrorKind::TooManyPictures:
+        //: %2 how many pictures, %3 the most one run takes
+        return text(
+            QT_TRANSLATE_NOOP("dotdata", "%1: %2 pictures or more; one run takes %3 at most"),
+            {file, value, line});
     case ErrorKind::ImageCutShort:
         //: %2 the image's format: PNG, JPEG ...
         return text(QT_TRANSLATE_NOOP("dotdata", "%1: the %2 image is cut short"), {file, given});
@@ -241,6 +256,25 @@ QString errorText(const Error &error)
                         "%1: an image of %2 × %3 pixels; a picture's is square, 32 × K "
                         "pixels a side for K from 1 to 64"),
             {file, column, line});
+    case ErrorKind::SheetSize:
+        if (error.value > 0) {
+            //: %2 the width, %3 the height, %4 the side of a picture given with --scale
+            return text(QT_TRANSLATE_NOOP("dotdata",
+                            "%1: an image of %2 × %3 pixels is no grid of pictures %4 pixels "
+                            "a side"),
+                {file, column, line, value});
+        }
+        //: %2 the width, %3 the height
+        return text(QT_TRANSLATE_NOOP("dotdata",
+                        "%1: an image of %2 × %3 pixels is neither square nor one row or "
+                        "column of square pictures; --scale tells a grid's"),
+            {file, column, line});
+    case ErrorKind::SeveralPictures:
+        //: %2 how many pictures
+        return text(QT_TRANSLATE_NOOP("dotdata",
+                        "%1: %2 pictures, and a picture file holds one; choose one with "
+                        "--sprite"),
+            {file, value});
     case ErrorKind::ImageBlock:
         //: %2 the block's side in pixels, %3 its column and %4 its row, from 0
         return text(QT_TRANSLATE_NOOP(
@@ -273,6 +307,13 @@ QString errorText(const Error &error)
             QT_TRANSLATE_NOOP("dotdata", "the start number \"%1\" is outside the range of numbers"),
             {given});
     case ErrorKind::LineNumbersRepeat:
+        if (error.value > 0) {
+            //: %2 how many pictures the listing holds
+            return text(QT_TRANSLATE_NOOP("dotdata",
+                            "the line number \"%1\" would be written more than once in the "
+                            "listing of %2 pictures"),
+                {given, value});
+        }
         return text(QT_TRANSLATE_NOOP("dotdata",
                         "the line number \"%1\" would be written more than once among the 32 "
                         "lines"),

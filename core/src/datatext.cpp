@@ -161,6 +161,41 @@ Result<RowLines> makeRowLines(
     return lines;
 }
 
+Result<std::vector<std::string>> makeListing(
+    std::span<const Picture::Table> tables, std::string_view startNumber, DataStyle style)
+{
+    if (tables.size() > std::size_t(kMaxPictures)) {
+        return Error {.kind = ErrorKind::TooManyPictures,
+            .line = kMaxPictures,
+            .value = (long long)tables.size()};
+    }
+    const Result<double> start = parseStartNumber(startNumber);
+    if (!start)
+        return start.error();
+    const auto rows = (long long)tables.size() * kRows;
+    // As in makeRowLines: only from 1e14 on may two numbers be written alike.
+    const bool mayRepeat = std::fabs(start.value()) + double(rows) * double(style.step) >= 1e14;
+    std::vector<std::string> lines;
+    lines.reserve(std::size_t(rows));
+    std::string previous;
+    for (long long n = 0; n < rows; ++n) {
+        const Picture::Table &table = tables[std::size_t(n / kRows)];
+        lines.push_back(makeRowLine(
+            table, int(n % kRows), double(n) * double(style.step) + start.value(), style.quote));
+        if (!mayRepeat)
+            continue;
+        const std::string &line = lines.back();
+        std::string number = line.substr(0, line.find(' ', 1));
+        if (number == previous) {
+            return Error {.kind = ErrorKind::LineNumbersRepeat,
+                .value = (long long)tables.size(),
+                .text = number.substr(number.front() == ' ')};
+        }
+        previous = std::move(number);
+    }
+    return lines;
+}
+
 std::string joinLines(const RowLines &lines)
 {
     std::size_t size = 0;
@@ -207,17 +242,21 @@ std::optional<DataLine> dataLine(std::string_view line)
     return data;
 }
 
-Result<PictureRecords> readDataText(std::string_view text, int sprite)
+namespace {
+
+struct Row
+{
+    double number;
+    long long line; // in the file, from 1
+    std::string_view written;
+    std::string_view digits;
+};
+
+/// The rows of DATA text in the order of their numbers, a whole number of pictures.
+Result<std::vector<Row>> dataRows(std::string_view text)
 {
     // Every DATA line must be a row. BASIC reads DATA in the order of the line numbers,
     // not of the lines in the file, so the rows are sorted by number before they count.
-    struct Row
-    {
-        double number;
-        long long line; // in the file, from 1
-        std::string_view written;
-        std::string_view digits;
-    };
     std::vector<Row> rows;
     std::optional<Error> error;
     forEachLine(text, [&](long long line, std::string_view content) {
@@ -257,13 +296,40 @@ Result<PictureRecords> readDataText(std::string_view text, int sprite)
             .value = rows[repeat - 1].line,
             .text = std::string(rows[repeat].written)};
     }
-    const auto lines = static_cast<long long>(rows.size());
-    const long long sprites = lines / kRows;
-    if (lines % kRows != 0)
-        return Error {.kind = ErrorKind::DataLineCount, .value = lines};
+    if (rows.size() % kRows != 0)
+        return Error {.kind = ErrorKind::DataLineCount, .value = (long long)rows.size()};
+    return rows;
+}
+
+PictureRecords pictureOf(const std::vector<Row> &rows, std::size_t picture)
+{
+    PictureRecords records;
+    const std::size_t first = picture * kRows;
+    // Text without DATA lines holds no records.
+    for (std::size_t r = first; r < std::min(first + kRows, rows.size()); ++r) {
+        for (const char c : rows[r].digits)
+            records.values[std::size_t(records.count++)] = std::int16_t(c - '0');
+    }
+    return records;
+}
+
+} // namespace
+
+Result<PictureRecords> readDataText(std::string_view text, int sprite)
+{
+    Result<std::vector<Row>> read = dataRows(text);
+    if (!read)
+        return read.error();
+    const std::vector<Row> &rows = read.value();
+    const long long sprites = (long long)rows.size() / kRows;
+    // The first few pictures' first lines: all of a long listing's would make the message
+    // a line of many kilobytes.
+    constexpr long long kNamed = 3;
     std::string firstNumbers;
-    for (std::size_t r = 0; r < rows.size(); r += kRows)
-        firstNumbers += (firstNumbers.empty() ? "" : " ") + std::string(rows[r].written);
+    for (long long k = 0; k < std::min(sprites, kNamed); ++k)
+        firstNumbers += (k ? " " : "") + std::string(rows[std::size_t(k) * kRows].written);
+    if (sprites > kNamed)
+        firstNumbers += " …";
     if (sprite == 0 && sprites > 1)
         return Error {.kind = ErrorKind::Sprites, .value = sprites, .text = firstNumbers};
     if (sprite < 0 || sprite > sprites)
@@ -271,14 +337,25 @@ Result<PictureRecords> readDataText(std::string_view text, int sprite)
             .line = sprite,
             .value = sprites,
             .text = firstNumbers};
-    PictureRecords records;
-    const std::size_t first = std::size_t(std::max(sprite, 1) - 1) * kRows;
-    // Text without DATA lines holds no records.
-    for (std::size_t r = first; r < std::min(first + kRows, rows.size()); ++r) {
-        for (const char c : rows[r].digits)
-            records.values[std::size_t(records.count++)] = std::int16_t(c - '0');
+    return pictureOf(rows, std::size_t(std::max(sprite, 1) - 1));
+}
+
+Result<std::vector<PictureRecords>> readDataPictures(std::string_view text)
+{
+    Result<std::vector<Row>> read = dataRows(text);
+    if (!read)
+        return read.error();
+    const std::vector<Row> &rows = read.value();
+    const std::size_t count = std::max<std::size_t>(rows.size() / kRows, 1);
+    if (count > std::size_t(kMaxPictures)) {
+        return Error {
+            .kind = ErrorKind::TooManyPictures, .line = kMaxPictures, .value = (long long)count};
     }
-    return records;
+    std::vector<PictureRecords> pictures;
+    pictures.reserve(count);
+    for (std::size_t k = 0; k < count; ++k)
+        pictures.push_back(pictureOf(rows, k));
+    return pictures;
 }
 
 } // namespace dotdata

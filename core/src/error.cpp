@@ -53,6 +53,8 @@ const char *kindName(ErrorKind kind)
         return "NoSuchSprite";
     case ErrorKind::DataLineRepeated:
         return "DataLineRepeated";
+    case ErrorKind::TooManyPictures:
+        return "TooManyPictures";
     case ErrorKind::ImageCutShort:
         return "ImageCutShort";
     case ErrorKind::ImageDamaged:
@@ -67,6 +69,10 @@ const char *kindName(ErrorKind kind)
         return "CannotWriteImage";
     case ErrorKind::UnknownSuffix:
         return "UnknownSuffix";
+    case ErrorKind::SeveralPictures:
+        return "SeveralPictures";
+    case ErrorKind::SheetSize:
+        return "SheetSize";
     case ErrorKind::NotANumber:
         return "NotANumber";
     case ErrorKind::NumberOutOfRange:

@@ -64,6 +64,25 @@ Result<PictureRecords> readTextInput(std::string_view bytes, int sprite)
     return readPictureText(text.value());
 }
 
+Result<std::vector<PictureRecords>> readTextPictures(std::string_view bytes)
+{
+    const Result<std::string_view> text = withoutByteOrderMark(bytes);
+    if (!text)
+        return text.error();
+    switch (recogniseInput(text.value())) {
+    case InputForm::Binary:
+        return Error {ErrorKind::BinaryData};
+    case InputForm::DataText:
+        return readDataPictures(text.value());
+    case InputForm::PictureFile:
+        break;
+    }
+    const Result<PictureRecords> one = readPictureText(text.value());
+    if (!one)
+        return one.error();
+    return std::vector {one.value()};
+}
+
 Status checkColors(const PictureRecords &records)
 {
     const auto cells = records.values.begin() + std::min(records.count, kCells);

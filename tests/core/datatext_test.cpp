@@ -13,6 +13,7 @@
 #include <ostream>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace dotdata {
 namespace {
@@ -170,6 +171,21 @@ TEST(RowLines, RepeatedOrNoNumbersMakeNoLines)
         (Error {.kind = ErrorKind::LineNumbersRepeat, .text = " 1E+15"}));
     EXPECT_FALSE(makeRowLines(rowsTable(), "12x"))
         << "no line is made from a start that is no number";
+}
+
+TEST(Listing, NumbersRunOnAcrossPicturesAndRepeatsAreRefused)
+{
+    const std::vector<Picture::Table> three {Picture::Table {}, rowsTable(), Picture::Table {}};
+    const auto lines = makeListing(three, "100", kOnes);
+    ASSERT_TRUE(lines) << lines.error();
+    ASSERT_EQ(lines.value().size(), 96u);
+    EXPECT_EQ(lines.value()[32], " 132" + kRow0) << "picture 1 starts at start + 32 step";
+    EXPECT_EQ(lines.value()[95], " 195 DATA " + kZeros);
+    // Each picture's own lines are told apart; the second's first reaches 1e15.
+    EXPECT_EQ(makeListing(three, "999999999999968", kOnes).error(),
+        (Error {.kind = ErrorKind::LineNumbersRepeat, .value = 3, .text = "1E+15"}));
+    EXPECT_EQ(makeListing(std::vector<Picture::Table>(4097), "0").error(),
+        (Error {.kind = ErrorKind::TooManyPictures, .line = 4096, .value = 4097}));
 }
 
 TEST(RowLines, JoinedEachAfterCrLf)

@@ -161,6 +161,20 @@ TEST(DataText, PicturesCountInLineNumberOrder)
     EXPECT_EQ(readDataText(two).error().text, "1000 2000");
 }
 
+TEST(DataText, AllPicturesInLineNumberOrderAtMost4096)
+{
+    const std::string two = rows(32, std::string(32, '2'), 2000)
+        + rows(32, std::string(32, '1'), 1000);
+    const auto pictures = readDataPictures(two);
+    ASSERT_TRUE(pictures) << pictures.error();
+    ASSERT_EQ(pictures.value().size(), 2u);
+    EXPECT_EQ(pictures.value()[0].values[0], 1);
+    EXPECT_EQ(pictures.value()[1].values[kCells - 1], 2);
+    EXPECT_EQ(readDataPictures(rows(32 * 4097)).error(),
+        (Error {.kind = ErrorKind::TooManyPictures, .line = 4096, .value = 4097}));
+    EXPECT_TRUE(readDataPictures(rows(32 * 4096)));
+}
+
 struct RefusedCase
 {
     const char *name;
@@ -191,6 +205,8 @@ const RefusedCase kRefusedDataTextCases[] = {
     {"OneLineOver", rows(33), 0, refused(K::DataLineCount, 0, 33)},
     {"TwoPicturesNoneChosen", rows(64), 0, refused(K::Sprites, 0, 2, "100 132")},
     {"NoSuchPicture", rows(64), 3, refused(K::NoSuchSprite, 3, 2, "100 132")},
+    // A long listing's refusal stays one short line.
+    {"ManyPicturesNamedFirstThree", rows(128), 0, refused(K::Sprites, 0, 4, "100 132 164 …")},
     {"LoadersOwnData", "20 DATA 1,2,3\n" + rows(32), 0, refused(K::DataItem, 1)},
     {"ShortLine", rows(2) + rows(1, kOk.substr(1)) + rows(29), 0, refused(K::DataLineLength, 3, 31)},
     {"LongLineAfterRem", "REM\r\n" + rows(1, kOk + "0"), 0, refused(K::DataLineLength, 2, 33)},

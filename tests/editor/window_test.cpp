@@ -461,8 +461,7 @@ void WindowTest::load_data()
         << u"1024 番目のレコードの値 9 に対応する色がありません (使える値は 0 から 7)。"_s;
     QTest::newRow("31 DATA lines") << dataLines(31) << u"DATA 行が 31 行あります (絵 1 枚に 32 行必要です)。"_s;
     QTest::newRow("a PNG cut short") << png.data().chopped(20) << u"PNG 画像が途中で切れています。"_s;
-    QTest::newRow("an image not square") << QByteArray("P1 64 32\n")
-        << u"画像の大きさが 64 × 32 です。\n画像は正方形で、一辺が 32 × K ピクセル (K は 1 から 64) でなければなりません。"_s;
+    QTest::newRow("a sheet of two") << "P1 64 32\n" + QByteArray("0 ").repeated(2048) << u"2 枚の絵があります。"_s;
     QTest::newRow("a 9 that belongs to no cell") << twos + " 2 \r\n 9 \r\n" << QString();
     QTest::newRow("ten records") << QByteArray(" 2 \r\n").repeated(10) << QString(); // the other cells keep theirs
     QTest::newRow("two pictures") << dataLines(64) << u"2 枚の絵の DATA があります (最初の行番号: 10、330)。"_s;

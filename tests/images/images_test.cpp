@@ -403,7 +403,7 @@ const Row kRows[] = {
     {"JpegComponentCountWrong", [] { return patched(jpeg(), jpeg().indexOf("\xFF\xC0") + 9, "\2"); }, K::ImageDamaged, "JPEG"},
     {"JpegLossless", [] { return patched(jpeg(), jpeg().indexOf("\xFF\xC0") + 1, "\xC3"); }, K::ImageUnsupported, "JPEG"},
     {"PpmHuge", [] { return QByteArray("P6\n20000 20000\n255\nxyz"); }, K::ImageSize},
-    {"PbmWide", [] { return QByteArray("P1 64 32\n"); }, K::ImageSize},
+    {"PbmWide", [] { return QByteArray("P1 64 48\n"); }, K::ImageSize},
     {"PbmSide48", [] { return QByteArray("P1 48 48\n"); }, K::ImageSize},
 };
 // clang-format on

@@ -73,15 +73,9 @@ done
 check "bwbasic with line 1005 after 1010" reads bwbasic order.bas
 check "dotdata with line 1005 after 1010" eval '"$dotdata" --export back.dat order.bas && cmp -s back.dat pic.dat'
 
-listing() { # PIC...: one listing of the pictures' DATA, in order, the numbers running on
-    local k=0 pic
-    for pic; do
-        "$dotdata" --data "$pic" --start $((5000 + 320 * k)) --quote
-        k=$((k + 1))
-    done
-}
 for seed in 1 2 3; do picture "$seed" >"pic$seed.dat"; done
-listing pic1.dat pic2.dat pic3.dat >sprites.bas
+# One run makes the listing, the numbers running on from picture to picture.
+"$dotdata" --data pic1.dat pic2.dat pic3.dat --quote >sprites.bas
 for k in 1 2 3; do
     { sed "s/^20 K = [0-9]*\r\?\$/20 K = $k/" loader.bas; cat sprites.bas; } >"picture$k.bas"
     grep -q "^20 K = $k\$" "picture$k.bas" || {

@@ -93,9 +93,8 @@ check "--start 65000" 0 '' --data pic.dat --start 65000 &&
 check "the standard input" 0 '' --data - --start 100 <pic.png && holds "the standard input reads right" cmp out data.txt
 # A listing with several pictures gives the one asked for, and only then.
 for n in $(seq 0 1023); do printf ' %d \r\n' $((n % 8)); done >other.dat
-run --data pic.dat && cp out game.bas && run --data other.dat --start 6000 && cat out >>game.bas
+run --data pic.dat && cp out game.bas && run --data other.dat --start 5320 && cat out >>game.bas
 check "--sprite 2" 0 '' --export second.dat game.bas --sprite 2 && holds "--sprite 2 is the second" cmp second.dat other.dat
-check "several pictures" 1 '^dotdata: .*game\.bas' --data game.bas
 check "no such picture" 1 '^dotdata: .*game\.bas' --data game.bas --sprite 3
 head -n 40 game.bas >odd.bas
 check "DATA lines that are no whole picture" 1 'odd\.bas' --data odd.bas
@@ -106,6 +105,31 @@ check "--sprite 1 of lines out of order" 0 '' --export first.dat swapped.bas --s
     holds "--sprite 1 counts in line-number order" cmp first.dat pic.dat
 run --data pic.dat && cp out twice.bas && run --data other.dat --start 5310 && cat out >>twice.bas
 check "a line number twice" 1 'twice\.bas' --data twice.bas
+# Several FILEs, or one of several pictures, are one listing numbered on; a sprite sheet
+# holds them in one image, in a row or a grid, and gives them back; a picture file holds one.
+check "several FILEs" 0 '' --data pic.dat other.dat && holds "several FILEs are one listing" cmp out game.bas
+check "a listing in" 0 '' --data swapped.bas && holds "a listing in line-number order" cmp out game.bas
+check "a sheet out" 0 '' --export sheet.png game.bas &&
+    holds "a sheet is one row" grep -q '^PNG image data, 64 x 32' <(file -b sheet.png) &&
+    check "a sheet in" 0 '' --export back.bas sheet.png && holds "listing, sheet, listing" cmp back.bas game.bas
+check "a column out" 0 '' --export column.bmp game.bas --columns 1 &&
+    check "a column in" 0 '' --data column.bmp && holds "listing, column, listing" cmp out game.bas
+check "a grid out" 0 '' --export grid.ppm game.bas --columns 1 --scale 2 &&
+    check "a grid in" 0 '' --data grid.ppm --scale 2 && holds "listing, grid, listing" cmp out game.bas
+check "a grid of five" 0 '' --export grid.gif pic.dat other.dat pic.dat other.dat pic.dat --columns 3 &&
+    check "a grid of five and one blank" 0 '' --export grid.bas grid.gif --scale 1 &&
+    holds "the blank is colour 0" test "$(tail -n 1 grid.bas)" = " 6910 DATA $(printf '0%.0s' {1..32})"
+check "a grid without --scale" 1 'grid\.gif: an image of 96 × 64 pixels is neither' --data grid.gif
+check "a grid of other cells" 1 'grid\.gif: .* no grid of pictures 64 pixels' --data grid.gif --scale 2
+check "--sprite on a sheet" 0 '' --export second.dat sheet.png --sprite 2 && holds "--sprite 2 of a sheet" cmp second.dat other.dat
+check "no such picture of a sheet" 1 'sheet\.png: no picture 3: the image holds 2' --data sheet.png --sprite 3
+check "several pictures to a picture file" 1 '^dotdata: several\.dat: 2 pictures' --export several.dat game.bas
+check "one input fails" 1 '^dotdata: odd\.bas: 40 DATA lines' --export y.bas pic.dat odd.bas other.dat
+holds "a failed input writes nothing" test ! -e y.bas -a ! -e several.dat
+# shellcheck disable=SC2046
+run --data $(yes pic.dat | head -n 4096) && mv out most.bas
+check "4097 pictures" 1 '^dotdata: other\.dat: 4097 pictures or more' --data most.bas other.dat
+check "line numbers that run into each other" 1 'line number "1E\+15" would be written more than once in the listing of 2' --data pic.dat other.dat --start 999999999999960 --step 1
 # File names that are no valid UTF-8 stay the names they were given as, FILE and OUT alike,
 # however alike they would look as text.
 cp pic.dat $'x\xc1\xbf\xff.dat' && printf ' 1 \r\n' >$'x\xc1\xbf\xfe.dat'
@@ -240,7 +264,10 @@ for option in --crlf --quote "--step 5" "--start 1"; do
     # shellcheck disable=SC2086
     check "$option without --data" 2 "${option%% *} goes with --data or --export" -platform offscreen pic.dat $option
 done
-check "two FILEs" 2 '^dotdata: one FILE at most, not 2' --data pic.dat other.dat
+check "two FILEs for the editor" 2 '^dotdata: one FILE at most, not 2' -platform offscreen pic.dat other.dat
+check "--sprite with two FILEs" 2 '^dotdata: --sprite picks a picture of one FILE, not of 2' --data pic.dat other.dat --sprite 1
+check "the standard input twice" 2 '^dotdata: the standard input, -, can be one FILE only, not 2' --data - pic.dat - </dev/null
+check "--columns without an image" 2 '^dotdata: --columns goes with --export to an image' --export y.bas pic.dat --columns 2
 # A repeated option that takes a value would lose all but one of them.
 check "--export twice" 2 '^dotdata: one --export at most, not 2;' --export x.dat --export y.dat pic.dat
 check "--start twice" 2 '^dotdata: one --start at most, not 2;' --data pic.dat --start 1 --start=2

@@ -8,8 +8,10 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dotdata {
 
@@ -41,6 +43,17 @@ struct DataStyle
 Result<RowLines> makeRowLines(
     const Picture::Table &table, std::string_view startNumber, DataStyle style = {});
 
+/// The most pictures one listing holds, read or written: a sprite sheet of 4096 pictures
+/// 32 pixels a side is as many pixels as the largest picture image, 2048 pixels square.
+inline constexpr int kMaxPictures = 4096;
+
+/// The row lines of several pictures as one listing: row r of picture k (both from 0) is
+/// numbered start + (32 k + r) step, so the numbers run on from picture to picture. Fails
+/// as makeRowLines does, when two numbers of the whole listing would be written alike,
+/// and with TooManyPictures for more than kMaxPictures pictures.
+Result<std::vector<std::string>> makeListing(
+    std::span<const Picture::Table> tables, std::string_view startNumber, DataStyle style = {});
+
 /// The statement text: each line preceded by CR LF, no line end after the last.
 std::string joinLines(const RowLines &lines);
 
@@ -65,5 +78,10 @@ std::optional<DataLine> dataLine(std::string_view line);
 /// DATA line has (numbers of equal value, such as "10" and "010", are one number), or the
 /// count of DATA lines when it is no multiple of 32.
 Result<PictureRecords> readDataText(std::string_view text, int sprite = 0);
+
+/// Every picture DATA text holds, in the order of their line numbers, with the errors of
+/// readDataText, and TooManyPictures for more than kMaxPictures. Text without DATA lines
+/// holds one picture of no records.
+Result<std::vector<PictureRecords>> readDataPictures(std::string_view text);
 
 } // namespace dotdata

@@ -44,6 +44,9 @@ enum class ErrorKind {
     /// two DATA lines with one line number, of which BASIC keeps one (line: the later;
     /// value: the earlier; text: the later's number as written)
     DataLineRepeated,
+    /// more pictures than one run reads or writes (value: how many, or more; line: the
+    /// most)
+    TooManyPictures,
 
     // Images. The file; text: the image's format ("PNG", "JPEG" ...) unless said otherwise.
     ImageCutShort, ///< the file ends before the image does
@@ -57,11 +60,19 @@ enum class ErrorKind {
     CannotWriteImage, ///< an image suffix whose image would not read back as exactly the
     ///< picture (text: the suffix; value: the largest scale that would, or 0)
     UnknownSuffix, ///< an output suffix of no form dotdata writes (text: the suffix)
+    /// several pictures for an output that holds one, such as a picture file (value: how
+    /// many)
+    SeveralPictures,
+    /// an image neither square nor one row or column of square cells, nor, given the
+    /// cells' side, a grid of them (column: width, line: height; value: the cells' side
+    /// given, or 0)
+    SheetSize,
 
     // The start number (text: the start number as given).
     NotANumber, ///< not a decimal number
     NumberOutOfRange, ///< beyond the range of a double
-    LineNumbersRepeat, ///< two of the 32 line numbers would be written alike (text: that number)
+    LineNumbersRepeat, ///< two of the 32 line numbers, or of a listing's, would be written alike
+    ///< (text: that number; value: the listing's pictures, or 0 for one picture's lines)
 };
 
 /// A failure, as data: the callers word it in their own language.

@@ -7,6 +7,7 @@
 #include "dotdata/picture.h"
 
 #include <string_view>
+#include <vector>
 
 namespace dotdata {
 
@@ -23,6 +24,10 @@ InputForm recogniseInput(std::string_view text);
 /// text (picture `sprite` of several, from 1; see readDataText) or a picture file.
 /// Binary data and UTF-16 or UTF-32 text fail.
 Result<PictureRecords> readTextInput(std::string_view bytes, int sprite = 0);
+
+/// Every picture the text forms of an input hold: all of DATA text's (see
+/// readDataPictures), or a picture file's one.
+Result<std::vector<PictureRecords>> readTextPictures(std::string_view bytes);
 
 /// Fails with NoColor at the first record for a cell whose value has no palette colour.
 Status checkColors(const PictureRecords &records);
