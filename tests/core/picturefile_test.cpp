@@ -23,7 +23,6 @@
 #include <iterator>
 #include <map>
 #include <optional>
-#include <ostream>
 #include <sstream>
 #include <string>
 #include <variant>
@@ -159,6 +158,19 @@ Status writePicture(const fs::path &path, const Picture::Table &table)
     return writeFileAtomically(path, pictureFileText(table));
 }
 
+/// What a child says of an error, with its file named from the folder, or of a success.
+std::string said(const std::variant<Error, std::string> &outcome, const fs::path &folder)
+{
+    if (const std::string *done = std::get_if<std::string>(&outcome))
+        return "ok " + *done;
+    Error e = std::get<Error>(outcome);
+    if (e.file.is_absolute())
+        e.file = e.file.lexically_relative(folder);
+    std::ostringstream out;
+    out << e << '.';
+    return out.str();
+}
+
 TEST(PictureFileWriter, WritesEachCellAsNumberImageBlankCrLfAndReplacesTheFile)
 {
     Picture::Table table = patternTable();
@@ -169,11 +181,16 @@ TEST(PictureFileWriter, WritesEachCellAsNumberImageBlankCrLfAndReplacesTheFile)
     EXPECT_EQ(text.substr(0, 21), " 0 \r\n-3 \r\n 12 \r\n 1 \r\n");
     EXPECT_EQ(text.substr(text.size() - 10), " 5 \r\n 2 \r\n"); // cells 1022 and 1023
 
-    // A save keeps the old file's permissions, replaces what a link points to, and works
+    // A save keeps only the old file's read, write and execute bits and, when root saves
+    // over another user's file, its owner; it replaces what a link points to, and works
     // for the longest name a folder takes.
     TempFolder folder;
     writeBytes(folder / "picture.dat", std::string(9000, 'x'));
     ::chmod((folder / "picture.dat").c_str(), 0640);
+    writeBytes(folder / "setuid.dat", "old");
+    ::chmod((folder / "setuid.dat").c_str(), 07755);
+    writeBytes(folder / "theirs.dat", "old");
+    const bool root = ::chown((folder / "theirs.dat").c_str(), 65534, 65534) == 0;
     fs::create_directory(folder / "real");
     writeBytes(folder / "real" / "target.dat", "old");
     // A chain of links, each to the next.
@@ -185,8 +202,8 @@ TEST(PictureFileWriter, WritesEachCellAsNumberImageBlankCrLfAndReplacesTheFile)
         fs::create_symlink(target, folder / link);
     fs::create_symlink("real/new.dat", folder / "dangling.dat");
     const std::string longest(NAME_MAX, 'n');
-    for (const std::string name :
-        {"picture.dat", "link1", "dangling.dat", longest.c_str(), "named.dat"}) {
+    for (const std::string name : {"picture.dat", "setuid.dat", "theirs.dat", "link1",
+             "dangling.dat", longest.c_str(), "named.dat"}) {
         // The last where the file system has no unnamed files, through a named one.
         g_noUnnamedFiles = name == "named.dat";
         ASSERT_TRUE(writePicture(folder / name, table)) << name;
@@ -195,11 +212,17 @@ TEST(PictureFileWriter, WritesEachCellAsNumberImageBlankCrLfAndReplacesTheFile)
     const std::string hash = std::to_string(std::hash<std::string> {}(text));
     std::map<std::string, std::string> expected {{"dangling.dat", "-> real/new.dat"},
         {longest, hash}, {"named.dat", hash}, {"picture.dat", hash}, {"real", ""},
-        {"real/new.dat", hash}, {"real/target.dat", hash}};
+        {"real/new.dat", hash}, {"real/target.dat", hash}, {"setuid.dat", hash},
+        {"theirs.dat", hash}};
     for (const auto &[link, target] : links)
         expected[link] = "-> " + target;
     EXPECT_EQ(folder.tree(), expected);
     EXPECT_EQ(fs::status(folder / "picture.dat").permissions(), fs::perms(0640));
+    EXPECT_EQ(fs::status(folder / "setuid.dat").permissions(), fs::perms(0755));
+    struct stat theirs = {};
+    EXPECT_TRUE(!root
+        || (::stat((folder / "theirs.dat").c_str(), &theirs) == 0 && theirs.st_uid == 65534
+            && theirs.st_gid == 65534));
     const mode_t umask = ::umask(0);
     ::umask(umask); // a new file gets what the umask leaves of 0666
     for (const char *created : {"named.dat", "real/new.dat"})
@@ -219,10 +242,13 @@ struct HostileCase
     Op op;
     std::string path;
     /// A failure names its kind, the file (or the folder a save cannot write in) and
-    /// what the system said; a success gives the records read.
+    /// what the system said; a success gives the records read, or the file written.
     std::variant<Error, std::string> outcome;
     Child child = AsRoot;
+    bool othersLinks = false; // needs root, to give links to another user
 };
+
+constexpr uid_t kHer = 65534;
 
 /// The folder every hostile case runs in, made once.
 class PictureFileDeathTest : public testing::TestWithParam<HostileCase>
@@ -257,47 +283,52 @@ public:
             {std::pair {"", 0755}, {"open", 0777}, {"open/ro.dat", 0444}, {"open/secret.dat", 0},
                 {"closed", 0555}, {"closed/rw.dat", 0666}, {"setuid.dat", 07755}})
             ::chmod((folder / name).c_str(), mode_t(mode));
-        s_tree = new std::map<std::string, std::string>(folder.tree());
+        for (const char *sub : {"real", "real/sub", "sticky"})
+            fs::create_directory(folder / sub);
+        writeBytes(folder / "real" / "sub" / "old.dat", "old");
+        for (auto [name, mode] : {std::pair {"real", 0777}, {"real/sub", 0777},
+                 {"real/sub/old.dat", 0666}, {"sticky", 01777}})
+            ::chmod((folder / name).c_str(), mode_t(mode));
+        // name, target, owner
+        const std::tuple<const char *, std::string, uid_t> links[] = {
+            {"sticky/hers", "../real", kHer}, {"sticky/mine", "../real", 0},
+            {"sticky/hers.dat", "../real/sub/old.dat", kHer}, {"open/hers", "../real", kHer},
+            {"real/back", "../real", 0}, {"abs", (folder / "real").string(), 0},
+            {"sticky/chain", "../abs/sub", kHer}};
+        s_root = true;
+        for (const auto &[name, target, owner] : links) {
+            fs::create_symlink(target, folder / name);
+            s_root = ::lchown((folder / name).c_str(), owner, owner) == 0 && s_root;
+        }
     }
     static void TearDownTestSuite()
     {
         ::chmod((*s_folder / "closed").c_str(), 0755);
         delete s_folder;
-        delete s_tree;
     }
 
 protected:
-    static TempFolder *s_folder;
-    static std::map<std::string, std::string> *s_tree;
+    static inline TempFolder *s_folder = nullptr;
+    static inline bool s_root = false;
 };
-
-TempFolder *PictureFileDeathTest::s_folder = nullptr;
-std::map<std::string, std::string> *PictureFileDeathTest::s_tree = nullptr;
 
 TEST_P(PictureFileDeathTest, HostileCase)
 {
     const HostileCase &c = GetParam();
     const TempFolder &folder = *s_folder;
-    const auto said = [&](const std::variant<Error, std::string> &outcome) {
-        if (const std::string *records = std::get_if<std::string>(&outcome))
-            return "ok " + *records;
-        Error e = std::get<Error>(outcome);
-        if (e.file.is_absolute())
-            e.file = e.file.lexically_relative(folder.path);
-        std::ostringstream out;
-        out << e << '.';
-        return out.str();
-    };
     // A save killed midway leaves nothing only where the file system has unnamed files.
     const int probe = ::open((folder / "").c_str(), O_TMPFILE | O_WRONLY, 0600);
     if (c.child == Killed && !(probe >= 0 && ::close(probe) == 0))
         GTEST_SKIP() << "the file system has no unnamed files";
+    if (c.othersLinks && !s_root)
+        GTEST_SKIP() << "needs root, to give links to another user";
+    const std::map<std::string, std::string> before = folder.tree();
     const fs::path path = folder / c.path;
     const auto attempt = [&] {
         g_noUnnamedFiles = c.child == NoUnnamed;
         g_diskFull = c.child == DiskFull;
         g_watchWrites = c.op == Write;
-        if (c.child == AsUser && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+        if (c.child == AsUser && ::geteuid() == 0 && (::setgid(kHer) != 0 || ::setuid(kHer) != 0))
             std::_Exit(3);
         if (c.child == SmallFiles || c.child == Killed || c.child == NoUnnamed) {
             std::signal(SIGXFSZ, c.child == Killed ? SIG_DFL : SIG_IGN);
@@ -310,6 +341,8 @@ TEST_P(PictureFileDeathTest, HostileCase)
         if (c.op == Write) {
             if (const Status s = writePicture(path, patternTable()); !s)
                 outcome = s.error();
+            else if (const std::string *file = std::get_if<std::string>(&c.outcome))
+                outcome = *file; // the tree tells whether it was this file
         } else if (c.op == Number) {
             if (const Result<RowLines> lines = makeRowLines({}, c.path); !lines)
                 outcome = lines.error();
@@ -321,14 +354,23 @@ TEST_P(PictureFileDeathTest, HostileCase)
             for (int i = 0; r && i < r.value().count; ++i)
                 std::get<std::string>(outcome) += char('0' + r.value().values[std::size_t(i)]);
         }
-        std::fprintf(stderr, "%s\n", said(outcome).c_str());
+        std::fprintf(stderr, "%s\n", said(outcome, folder.path).c_str());
         std::_Exit(0);
     };
     if (c.child == Killed)
         EXPECT_EXIT(attempt(), testing::KilledBySignal(SIGXFSZ), "");
     else
-        EXPECT_EXIT(attempt(), testing::ExitedWithCode(0), testing::StartsWith(said(c.outcome)));
-    EXPECT_EQ(folder.tree(), *s_tree);
+        EXPECT_EXIT(attempt(), testing::ExitedWithCode(0),
+            testing::StartsWith(said(c.outcome, folder.path)));
+    // A save that works writes its file and nothing else.
+    std::map<std::string, std::string> expected = before;
+    const std::string *written = c.op == Write ? std::get_if<std::string>(&c.outcome) : nullptr;
+    if (written && !written->empty()) {
+        const std::string picture = pictureFileText(patternTable());
+        expected[*written] = std::to_string(std::hash<std::string> {}(picture));
+        EXPECT_EQ(readBytes(folder / *written), picture);
+    }
+    EXPECT_EQ(folder.tree(), expected);
 }
 
 using K = ErrorKind;
@@ -366,134 +408,25 @@ const HostileCase kHostileCases[] = {
     {"LoadUtf16", Read, "utf16.dat", failed(K::WideText, "", 0, "UTF-16")},
     {"LoadUtf32", Read, "utf32.dat", failed(K::WideText, "", 0, "UTF-32")},
     {"LoadUtf32LittleEndian", Read, "utf32le.dat", failed(K::WideText, "", 0, "UTF-32")},
+    // Links on the way to the file: another user's link in a sticky world-writable folder
+    // is followed by no one but its owner, unless the folder's owner owns it too, whatever
+    // fs.protected_symlinks says; any other link is followed from the folder that holds it.
+    // Each save that works writes a file of its own: another user cannot replace it.
+    {"HerLinkOneFolderUp", Write, "sticky/hers/sub/old.dat", failed(K::CannotFollowLink, "sticky/hers", EACCES), AsRoot, true},
+    {"HerLinkAsTheLastFolder", Write, "sticky/hers/new.dat", failed(K::CannotFollowLink, "sticky/hers", EACCES), AsRoot, true},
+    {"HerLinkAtTheEnd", Write, "sticky/hers.dat", failed(K::CannotFollowLink, "sticky/hers.dat", EACCES), AsRoot, true},
+    {"HerLinkReachedThroughALink", Write, "abs/../sticky/hers/new.dat", failed(K::CannotFollowLink, "real/../sticky/hers", EACCES), AsRoot, true},
+    {"HerLinkToALink", Write, "sticky/chain/chain.dat", "real/sub/chain.dat", AsUser, true},
+    {"ALoopOfFolders", Write, "loop/new.dat", failed(K::CannotFollowLink, "loop", ELOOP)},
+    {"TheFollowersOwnLink", Write, "sticky/hers/sub/old.dat", "real/sub/old.dat", AsUser, true},
+    {"TheFolderOwnersLink", Write, "sticky/mine/sub/mine.dat", "real/sub/mine.dat", AsUser, true},
+    {"AFolderThatIsNotSticky", Write, "open/hers/sub/open.dat", "real/sub/open.dat", AsRoot, true},
+    {"ARelativeLinkWithDotDotAfterIt", Write, "real/back/../real/back/sub/back.dat", "real/sub/back.dat"},
     {"StartNear1e16", Number, "9999999999999690", ""}, // near 1e16, yet with 32 different lines
     {"StartWhoseLinesRepeat", Number, "9999999999999700", failed(K::LineNumbersRepeat, "", 0, " 1E+16")},
     {"StartMostNegative", Number, "-1.7e308", failed(K::LineNumbersRepeat, "", 0, "-1.7E+308")}};
 INSTANTIATE_TEST_SUITE_P(Cases, PictureFileDeathTest, testing::ValuesIn(kHostileCases),
     rowName<HostileCase>);
-// clang-format on
-
-TEST(PictureFileWriter, KeepsTheOldFilesModeAndOwner)
-{
-    // A save that works keeps only the old file's read, write and execute bits, and, when
-    // root saves over another user's file, its owner.
-    TempFolder folder;
-    writeBytes(folder / "setuid.dat", "old");
-    ::chmod((folder / "setuid.dat").c_str(), 07755);
-    ASSERT_TRUE(writePicture(folder / "setuid.dat", patternTable()));
-    EXPECT_EQ(fs::status(folder / "setuid.dat").permissions(), fs::perms(0755));
-    EXPECT_EQ(readBytes(folder / "setuid.dat"), pictureFileText(patternTable()));
-    if (::geteuid() == 0) {
-        writeBytes(folder / "theirs.dat", "old");
-        ASSERT_EQ(::chown((folder / "theirs.dat").c_str(), 65534, 65534), 0);
-        ASSERT_TRUE(writePicture(folder / "theirs.dat", patternTable()));
-        struct stat saved = {};
-        ASSERT_EQ(::stat((folder / "theirs.dat").c_str(), &saved), 0);
-        EXPECT_EQ(saved.st_uid, 65534u);
-        EXPECT_EQ(saved.st_gid, 65534u);
-    }
-}
-
-// Links on the way to the file, in a folder of the path or at its end. Another user's link
-// in a sticky world-writable folder is followed by no one but its owner, unless the
-// folder's owner owns it too, whatever fs.protected_symlinks says; any other link is
-// followed from the folder that holds it. Each save runs in a child, as root or as another
-// user, in a folder of its own; a refused one leaves every file as it was, a done one
-// writes only its file.
-struct LinkCase
-{
-    const char *name;
-    bool asHer;
-    std::string path;
-    std::variant<Error, std::string> outcome; // an error, or the file written
-};
-
-constexpr uid_t kHer = 65534;
-
-class LinksOnThePathDeathTest : public testing::TestWithParam<LinkCase>
-{
-protected:
-    void SetUp() override
-    {
-        if (::geteuid() != 0)
-            GTEST_SKIP() << "needs root, to give links to another user";
-        for (const char *sub : {"real", "real/sub", "sticky", "open"})
-            fs::create_directory(m_folder / sub);
-        writeBytes(m_folder / "real" / "sub" / "old.dat", "old");
-        for (auto [name, mode] : {std::pair {"", 0755}, {"real", 0777}, {"real/sub", 0777},
-                 {"real/sub/old.dat", 0666}, {"sticky", 01777}, {"open", 0777}})
-            ::chmod((m_folder / name).c_str(), mode_t(mode));
-        // name, target, owner
-        const std::tuple<const char *, std::string, uid_t> links[] = {
-            {"sticky/hers", "../real", kHer}, {"sticky/mine", "../real", 0},
-            {"sticky/hers.dat", "../real/sub/old.dat", kHer}, {"open/hers", "../real", kHer},
-            {"loop", "loop", 0}, {"real/back", "../real", 0},
-            {"abs", (m_folder / "real").string(), 0}, {"sticky/chain", "../abs/sub", kHer}};
-        for (const auto &[name, target, owner] : links) {
-            fs::create_symlink(target, m_folder / name);
-            ASSERT_EQ(::lchown((m_folder / name).c_str(), owner, owner), 0) << name;
-        }
-    }
-
-    TempFolder m_folder;
-};
-
-TEST_P(LinksOnThePathDeathTest, Save)
-{
-    const LinkCase &c = GetParam();
-    const TempFolder &folder = m_folder;
-    const std::map<std::string, std::string> before = folder.tree();
-    const auto said = [&](const std::variant<Error, std::string> &outcome) {
-        if (const std::string *file = std::get_if<std::string>(&outcome))
-            return "ok " + *file;
-        Error e = std::get<Error>(outcome);
-        if (e.file.is_absolute())
-            e.file = e.file.lexically_relative(folder.path);
-        std::ostringstream out;
-        out << e << '.';
-        return out.str();
-    };
-    const auto attempt = [&] {
-        if (c.asHer && (::setgid(kHer) != 0 || ::setuid(kHer) != 0))
-            std::_Exit(3);
-        const Status s = writePicture(folder / c.path, patternTable());
-        std::variant<Error, std::string> outcome = c.outcome;
-        if (!s)
-            outcome = s.error();
-        std::fprintf(stderr, "%s\n", said(outcome).c_str());
-        std::_Exit(0);
-    };
-    EXPECT_EXIT(attempt(), testing::ExitedWithCode(0), testing::StartsWith(said(c.outcome)));
-    const std::string picture = pictureFileText(patternTable());
-    std::map<std::string, std::string> expected = before;
-    if (const std::string *file = std::get_if<std::string>(&c.outcome)) {
-        expected[*file] = std::to_string(std::hash<std::string> {}(picture));
-        EXPECT_EQ(readBytes(folder / *file), picture);
-    }
-    EXPECT_EQ(folder.tree(), expected);
-}
-
-Error linkRefused(const char *link, int error)
-{
-    return Error {.kind = ErrorKind::CannotFollowLink, .file = link, .systemError = error};
-}
-
-// clang-format off
-const LinkCase kLinkCases[] = {
-    {"HerLinkOneFolderUp", false, "sticky/hers/sub/old.dat", linkRefused("sticky/hers", EACCES)},
-    {"HerLinkAsTheLastFolder", false, "sticky/hers/new.dat", linkRefused("sticky/hers", EACCES)},
-    {"HerLinkAtTheEnd", false, "sticky/hers.dat", linkRefused("sticky/hers.dat", EACCES)},
-    {"HerLinkReachedThroughALink", false, "abs/../sticky/hers/new.dat",
-        linkRefused("real/../sticky/hers", EACCES)},
-    {"HerLinkToALink", true, "sticky/chain/new.dat", "real/sub/new.dat"},
-    {"ALoopOfFolders", false, "loop/new.dat", linkRefused("loop", ELOOP)},
-    {"TheFollowersOwnLink", true, "sticky/hers/sub/old.dat", "real/sub/old.dat"},
-    {"TheFolderOwnersLink", true, "sticky/mine/sub/new.dat", "real/sub/new.dat"},
-    {"AFolderThatIsNotSticky", false, "open/hers/sub/new.dat", "real/sub/new.dat"},
-    {"ARelativeLinkWithDotDotAfterIt", false, "real/back/../real/back/sub/new.dat",
-        "real/sub/new.dat"}};
-INSTANTIATE_TEST_SUITE_P(Paths, LinksOnThePathDeathTest, testing::ValuesIn(kLinkCases),
-    rowName<LinkCase>);
 // clang-format on
 
 struct RecordCase

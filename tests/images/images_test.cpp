@@ -6,6 +6,7 @@
 // made here byte by byte. Each row is also decoded in a child process of its own, whose
 // peak memory must stay under 64 MiB. The command-line test writes every export.
 
+#include "../rows.h"
 #include "pictureio.h"
 
 #include <QBuffer>
@@ -21,6 +22,7 @@
 #include <fstream>
 #include <functional>
 #include <jpeglib.h>
+#include <map>
 #include <string>
 
 #include <sys/wait.h>
@@ -205,41 +207,24 @@ const QImage &picture()
     static const QImage image = pictureImage(allColours(), 1);
     return image;
 }
-const QByteArray &png()
+/// The all-colours picture as Qt writes it, each format once: BMP at scale 3, JPEG at
+/// quality 100.
+const QByteArray &qtWritten(const std::string &format)
 {
-    static const QByteArray bytes = written(picture(), "png");
-    return bytes;
+    static std::map<std::string, QByteArray> cache;
+    const auto [at, isNew] = cache.try_emplace(format);
+    if (isNew)
+        at->second = written(format == "bmp" ? pictureImage(allColours(), 3) : picture(),
+            format.c_str(), format == "jpeg" ? 100 : -1);
+    return at->second;
 }
-const QByteArray &jpeg()
-{
-    static const QByteArray bytes = written(picture(), "jpeg", 100);
-    return bytes;
-}
-const QByteArray &bmp()
-{
-    static const QByteArray bytes = written(pictureImage(allColours(), 3), "bmp");
-    return bytes;
-}
-const QByteArray &ico()
-{
-    static const QByteArray bytes = written(picture(), "ico");
-    return bytes;
-}
-const QByteArray &xpm()
-{
-    static const QByteArray bytes = written(picture(), "xpm");
-    return bytes;
-}
-const QByteArray &ppm()
-{
-    static const QByteArray bytes = written(picture(), "ppm");
-    return bytes;
-}
-const QByteArray &xbm()
-{
-    static const QByteArray bytes = written(picture(), "xbm");
-    return bytes;
-}
+const auto png = [] { return qtWritten("png"); };
+const auto jpeg = [] { return qtWritten("jpeg"); };
+const auto bmp = [] { return qtWritten("bmp"); };
+const auto ico = [] { return qtWritten("ico"); };
+const auto xpm = [] { return qtWritten("xpm"); };
+const auto ppm = [] { return qtWritten("ppm"); };
+const auto xbm = [] { return qtWritten("xbm"); };
 /// The all-colours picture as a real GIF encoder wrote it (ImageMagick's).
 const QByteArray &gif()
 {
@@ -303,10 +288,8 @@ struct Row
     std::function<Picture::Table()> cells = {}; // the picture read, where known
 };
 
-void PrintTo(const Row &row, std::ostream *out)
-{
-    *out << row.name;
-}
+// A failing row looks for its printer in the row's own namespace.
+using dotdata::PrintTo;
 
 // clang-format off
 const Row kRows[] = {
@@ -357,7 +340,6 @@ const Row kRows[] = {
     // Cut short, told apart from damaged.
     {"PngCutHalf", [] { return png().left(png().size() / 2); }, K::ImageCutShort, "PNG"},
     {"PngCutLastByte", [] { return png().chopped(1); }, K::ImageCutShort, "PNG"},
-    {"BmpCutHalf", [] { return bmp().left(bmp().size() / 2); }, K::ImageCutShort, "BMP"},
     {"BmpCutRows", [] { return bmp().chopped(96 * 3); }, K::ImageCutShort, "BMP"},
     {"BmpOffsetPastEnd", [] { return patched(bmp(), 10, le32(quint32(bmp().size() + 10))); }, K::ImageCutShort, "BMP"},
     {"GifCutHalf", [] { return gif().left(gif().size() / 2); }, K::ImageCutShort, "GIF"},
@@ -383,7 +365,7 @@ const Row kRows[] = {
     {"PlainPpmSampleTooLarge", [] { return patched("P3 32 32 255\n" + QByteArray("0 0 0 ").repeated(kCells), 13, "256 0 0"); }, K::ImageDamaged, "PPM"},
     {"PpmTrailingByte", [] { return ppm() + '\n'; }, K::ImageDamaged, "PPM"},
     {"XbmByteMore", [] { return QByteArray(xbm()).replace("}", ", 0x00 }"); }, K::ImageDamaged, "XBM"},
-    {"XbmOneByte", [] { return QByteArray("#define x_width 32\n#define x_height 32\nstatic char x_bits[] = { 0x00 };\n"); }, K::ImageDamaged, "XBM"},
+    {"XbmUpperCaseHex", [] { return QByteArray(xbm()).replace("0x", "0X"); }, K::ImageUnsupported, "XBM"},
     {"XpmRowMore", [] { return QByteArray(xpm()).insert(xpmRow(), xpm().mid(xpmRow(), 36)); }, K::ImageDamaged, "XPM"},
     {"XpmLongRow", [] { return QByteArray(xpm()).insert(xpmRow() + 1, '.'); }, K::ImageDamaged, "XPM"},
     {"XpmUndefinedKey", [] { return QByteArray(xpm()).replace("\"a", "\"b"); }, K::ImageDamaged, "XPM"},
@@ -455,8 +437,7 @@ TEST_P(Images, ReadRightOrRefused)
     EXPECT_LT(decodingMiB(bytes), 64);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, Images, testing::ValuesIn(kRows), [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Rows, Images, testing::ValuesIn(kRows), rowName<Row>);
 
 TEST(ImageSize, HeaderSizeNamed)
 {

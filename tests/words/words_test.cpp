@@ -199,7 +199,6 @@ struct Name
 
 // clang-format off
 const Name kNames[] = {
-    {"Plain", "dir/pic.dat", "dir/pic.dat"},
     {"Blanks", "my pictures/a b.dat", "my pictures/a b.dat"},
     {"Japanese", "絵/船.dat", "絵/船.dat"},
     {"LineEnd", "a\nb.dat", "'a'$'\\n''b.dat'"},
