@@ -31,6 +31,23 @@ Result<std::string_view> withoutByteOrderMark(std::string_view bytes)
     return bytes;
 }
 
+/// A text input's form and its text; binary data and UTF-16 or UTF-32 text fail.
+struct TextInput
+{
+    InputForm form;
+    std::string_view text;
+};
+Result<TextInput> textInput(std::string_view bytes)
+{
+    const Result<std::string_view> text = withoutByteOrderMark(bytes);
+    if (!text)
+        return text.error();
+    const InputForm form = recogniseInput(text.value());
+    if (form == InputForm::Binary)
+        return Error {ErrorKind::BinaryData};
+    return TextInput {form, text.value()};
+}
+
 } // namespace
 
 InputForm recogniseInput(std::string_view text)
@@ -50,34 +67,22 @@ InputForm recogniseInput(std::string_view text)
 
 Result<PictureRecords> readTextInput(std::string_view bytes, int sprite)
 {
-    const Result<std::string_view> text = withoutByteOrderMark(bytes);
-    if (!text)
-        return text.error();
-    switch (recogniseInput(text.value())) {
-    case InputForm::Binary:
-        return Error {ErrorKind::BinaryData};
-    case InputForm::DataText:
-        return readDataText(text.value(), sprite);
-    case InputForm::PictureFile:
-        break;
-    }
-    return readPictureText(text.value());
+    const Result<TextInput> input = textInput(bytes);
+    if (!input)
+        return input.error();
+    const auto [form, text] = input.value();
+    return form == InputForm::DataText ? readDataText(text, sprite) : readPictureText(text);
 }
 
 Result<std::vector<PictureRecords>> readTextPictures(std::string_view bytes)
 {
-    const Result<std::string_view> text = withoutByteOrderMark(bytes);
-    if (!text)
-        return text.error();
-    switch (recogniseInput(text.value())) {
-    case InputForm::Binary:
-        return Error {ErrorKind::BinaryData};
-    case InputForm::DataText:
-        return readDataPictures(text.value());
-    case InputForm::PictureFile:
-        break;
-    }
-    const Result<PictureRecords> one = readPictureText(text.value());
+    const Result<TextInput> input = textInput(bytes);
+    if (!input)
+        return input.error();
+    const auto [form, text] = input.value();
+    if (form == InputForm::DataText)
+        return readDataPictures(text);
+    const Result<PictureRecords> one = readPictureText(text);
     if (!one)
         return one.error();
     return std::vector {one.value()};
