@@ -184,6 +184,9 @@ TEST(Listing, NumbersRunOnAcrossPicturesAndRepeatsAreRefused)
     // Each picture's own lines are told apart; the second's first reaches 1e15.
     EXPECT_EQ(makeListing(three, "999999999999968", kOnes).error(),
         (Error {.kind = ErrorKind::LineNumbersRepeat, .value = 3, .text = "1E+15"}));
+    // Only the fourth picture reaches 1e14, where 15 digits round two halves alike.
+    EXPECT_EQ(makeListing(std::vector<Picture::Table>(4), "99999999999900.5", kOnes).error(),
+        (Error {.kind = ErrorKind::LineNumbersRepeat, .value = 4, .text = "100000000000002"}));
     EXPECT_EQ(makeListing(std::vector<Picture::Table>(4097), "0").error(),
         (Error {.kind = ErrorKind::TooManyPictures, .line = 4096, .value = 4097}));
 }

@@ -173,6 +173,12 @@ TEST(DataText, AllPicturesInLineNumberOrderAtMost4096)
     EXPECT_EQ(readDataPictures(rows(32 * 4097)).error(),
         (Error {.kind = ErrorKind::TooManyPictures, .line = 4096, .value = 4097}));
     EXPECT_TRUE(readDataPictures(rows(32 * 4096)));
+    for (const char *none : {"", "10 REM x\n"}) { // no DATA line: one picture, no records
+        const auto empty = readDataPictures(none);
+        ASSERT_TRUE(empty) << empty.error();
+        ASSERT_EQ(empty.value().size(), 1u) << none;
+        EXPECT_EQ(empty.value()[0].count, 0);
+    }
 }
 
 struct RefusedCase
@@ -207,6 +213,7 @@ const RefusedCase kRefusedDataTextCases[] = {
     {"NoSuchPicture", rows(64), 3, refused(K::NoSuchSprite, 3, 2, "100 132")},
     // A long listing's refusal stays one short line.
     {"ManyPicturesNamedFirstThree", rows(128), 0, refused(K::Sprites, 0, 4, "100 132 164 …")},
+    {"ThreePicturesAllNamed", rows(96), 4, refused(K::NoSuchSprite, 4, 3, "100 132 164")},
     {"LoadersOwnData", "20 DATA 1,2,3\n" + rows(32), 0, refused(K::DataItem, 1)},
     {"ShortLine", rows(2) + rows(1, kOk.substr(1)) + rows(29), 0, refused(K::DataLineLength, 3, 31)},
     {"LongLineAfterRem", "REM\r\n" + rows(1, kOk + "0"), 0, refused(K::DataLineLength, 2, 33)},

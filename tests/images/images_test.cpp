@@ -24,6 +24,8 @@
 #include <jpeglib.h>
 #include <map>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -481,6 +483,40 @@ TEST(ImageRecords, NearestColoursAndBlocks)
     const Error size = imageRecords(scaled.copy(0, 0, 64, 63)).error();
     EXPECT_TRUE(size.kind == K::ImageSize && size.column == 64 && size.line == 63);
 }
+
+struct Sheet
+{
+    const char *name;
+    std::function<QImage()> image;
+    int cellSide;
+    std::variant<std::size_t, Error> outcome; // the pictures read, or the refusal
+};
+
+class Sheets : public testing::TestWithParam<Sheet>
+{ };
+
+TEST_P(Sheets, CellsReadOrRefused)
+{
+    const auto &[name, image, cellSide, outcome] = GetParam();
+    const Result<std::vector<PictureRecords>> read = imagePictures(image(), cellSide);
+    if (const Error *error = std::get_if<Error>(&outcome)) {
+        ASSERT_FALSE(read);
+        EXPECT_EQ(read.error(), *error);
+    } else {
+        ASSERT_TRUE(read) << read.error();
+        EXPECT_EQ(read.value().size(), std::get<std::size_t>(outcome));
+    }
+}
+
+// clang-format off
+const Sheet kSheets[] = {
+    // A block is named by its column in the whole image, not in its cell.
+    {"BlockInSecondCell", [] { QImage i(128, 64, QImage::Format_RGB32); i.fill(Qt::black); i.setPixel(71, 11, kColours[7]); return i; }, 0, Error {.kind = K::ImageBlock, .line = 5, .column = 35, .value = 2}},
+    // A square image smaller than the cell side given is one picture.
+    {"SquareSmallerThanCell", picture, 64, std::size_t(1)},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(Images, Sheets, testing::ValuesIn(kSheets), rowName<Sheet>);
 
 } // namespace
 } // namespace dotdata::images
