@@ -94,6 +94,7 @@ holds "a failed input writes nothing" test ! -e y.bas -a ! -e several.dat
 # shellcheck disable=SC2046
 run --data $(yes pic.dat | head -n 4096) && mv out most.bas
 check "4097 pictures" 1 '^dotdata: other\.dat: 4097 pictures or more' --data most.bas other.dat
+check "line numbers that run into each other" 1 'line number "1E\+15" would be written more than once in the listing of 2' --data pic.dat other.dat --start 999999999999960 --step 1
 # File names that are no valid UTF-8 stay the names they were given as, FILE and OUT alike,
 # however alike they would look as text.
 cp pic.dat $'x\xc1\xbf\xff.dat' && printf ' 1 \r\n' >$'x\xc1\xbf\xfe.dat'
