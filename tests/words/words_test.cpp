@@ -208,6 +208,9 @@ const Name kNames[] = {
     {"NotUtf8", "a\xff.dat", "'a'$'\\377''.dat'"},
     {"CutShortUtf8", "\xe7\xb5", "$'\\347\\265'"},
     {"QuoteBesideControl", "it's\n", "'it'\\''s'$'\\n'"},
+    {"Bell", "\a", "$'\\a'"}, {"Backspace", "\b", "$'\\b'"},
+    {"VerticalTab", "\v", "$'\\v'"}, {"FormFeed", "\f", "$'\\f'"},
+    {"UnnamedControl", "\x01", "$'\\001'"},
 };
 // clang-format on
 
