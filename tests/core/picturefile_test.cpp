@@ -23,6 +23,7 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <variant>
@@ -169,6 +170,27 @@ std::string said(const std::variant<Error, std::string> &outcome, const fs::path
     std::ostringstream out;
     out << e << '.';
     return out.str();
+}
+
+// The failures the tests compare are shown in this form.
+TEST(ErrorPrinter, NamesEachFieldGiven)
+{
+    const std::pair<Error, const char *> rows[] = {
+        {{.kind = ErrorKind::DataDigit, .line = 3, .column = 7, .value = 9},
+            "DataDigit line 3 column 7 value 9"},
+        {{.kind = ErrorKind::CannotRead, .file = "a b", .text = "say \"x\"", .systemError = 5},
+            "CannotRead file \"a b\" text \"say \\\"x\\\"\" systemError 5"},
+        {{}, "CannotOpen"}};
+    for (const auto &[error, text] : rows) {
+        std::ostringstream out;
+        out << error;
+        EXPECT_EQ(out.str(), text);
+    }
+    std::set<std::string> names;
+    for (int k = 0; k <= int(ErrorKind::LineNumbersRepeat); ++k)
+        names.insert(kindName(ErrorKind(k)));
+    EXPECT_EQ(names.size(), std::size_t(ErrorKind::LineNumbersRepeat) + 1);
+    EXPECT_FALSE(names.contains("?"));
 }
 
 TEST(PictureFileWriter, WritesEachCellAsNumberImageBlankCrLfAndReplacesTheFile)
