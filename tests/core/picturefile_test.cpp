@@ -317,6 +317,12 @@ public:
             {"sticky/hers.dat", "../real/sub/old.dat", kHer}, {"open/hers", "../real", kHer},
             {"real/back", "../real", 0}, {"abs", (folder / "real").string(), 0},
             {"sticky/chain", "../abs/sub", kHer}};
+        // 41 links, each to the next, the last to a file.
+        fs::create_directory(folder / "chain");
+        writeBytes(folder / "chain" / "end.dat", "old");
+        for (int n = 1; n <= 41; ++n)
+            fs::create_symlink(
+                n < 41 ? std::to_string(n + 1) : "end.dat", folder / "chain" / std::to_string(n));
         s_root = true;
         for (const auto &[name, target, owner] : links) {
             fs::create_symlink(target, folder / name);
@@ -405,6 +411,7 @@ Error failed(ErrorKind kind, const char *file, int error = 0, const char *text =
 // clang-format off
 const HostileCase kHostileCases[] = {
     {"SaveOverAFolder", Write, "sub", failed(K::CannotReplace, "sub", EISDIR)},
+    {"SaveOverAFolderWithASlash", Write, "sub/", failed(K::CannotReplace, "sub/", EISDIR)},
     {"SaveOverAFifo", Write, "fifo", failed(K::OutputNotAFile, "fifo")},
     {"SaveThroughALinkLoop", Write, "loop", failed(K::CannotFollowLink, "loop", ELOOP)},
     {"SaveThroughALinkSwapped", Write, "link.dat", failed(K::LinkChanged, "link.dat"), LinkSwapped},
@@ -439,6 +446,8 @@ const HostileCase kHostileCases[] = {
     {"HerLinkAtTheEnd", Write, "sticky/hers.dat", failed(K::CannotFollowLink, "sticky/hers.dat", EACCES), AsRoot, true},
     {"HerLinkReachedThroughALink", Write, "abs/../sticky/hers/new.dat", failed(K::CannotFollowLink, "real/../sticky/hers", EACCES), AsRoot, true},
     {"HerLinkToALink", Write, "sticky/chain/chain.dat", "real/sub/chain.dat", AsUser, true},
+    {"SaveThrough40Links", Write, "chain/2", "chain/end.dat"},
+    {"SaveThrough41Links", Write, "chain/1", failed(K::CannotFollowLink, "chain/1", ELOOP)},
     {"ALoopOfFolders", Write, "loop/new.dat", failed(K::CannotFollowLink, "loop", ELOOP)},
     {"TheFollowersOwnLink", Write, "sticky/hers/sub/old.dat", "real/sub/old.dat", AsUser, true},
     {"TheFolderOwnersLink", Write, "sticky/mine/sub/mine.dat", "real/sub/mine.dat", AsUser, true},
