@@ -23,6 +23,7 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <variant>
@@ -171,6 +172,27 @@ std::string said(const std::variant<Error, std::string> &outcome, const fs::path
     return out.str();
 }
 
+// The failures the tests compare are shown in this form.
+TEST(ErrorPrinter, NamesEachFieldGiven)
+{
+    const std::pair<Error, const char *> rows[] = {
+        {{.kind = ErrorKind::DataDigit, .line = 3, .column = 7, .value = 9},
+            "DataDigit line 3 column 7 value 9"},
+        {{.kind = ErrorKind::CannotRead, .file = "a b", .text = "say \"x\"", .systemError = 5},
+            "CannotRead file \"a b\" text \"say \\\"x\\\"\" systemError 5"},
+        {{}, "CannotOpen"}};
+    for (const auto &[error, text] : rows) {
+        std::ostringstream out;
+        out << error;
+        EXPECT_EQ(out.str(), text);
+    }
+    std::set<std::string> names;
+    for (int k = 0; k <= int(ErrorKind::LineNumbersRepeat); ++k)
+        names.insert(kindName(ErrorKind(k)));
+    EXPECT_EQ(names.size(), std::size_t(ErrorKind::LineNumbersRepeat) + 1);
+    EXPECT_FALSE(names.contains("?"));
+}
+
 TEST(PictureFileWriter, WritesEachCellAsNumberImageBlankCrLfAndReplacesTheFile)
 {
     Picture::Table table = patternTable();
@@ -295,6 +317,12 @@ public:
             {"sticky/hers.dat", "../real/sub/old.dat", kHer}, {"open/hers", "../real", kHer},
             {"real/back", "../real", 0}, {"abs", (folder / "real").string(), 0},
             {"sticky/chain", "../abs/sub", kHer}};
+        // 41 links, each to the next, the last to a file.
+        fs::create_directory(folder / "chain");
+        writeBytes(folder / "chain" / "end.dat", "old");
+        for (int n = 1; n <= 41; ++n)
+            fs::create_symlink(
+                n < 41 ? std::to_string(n + 1) : "end.dat", folder / "chain" / std::to_string(n));
         s_root = true;
         for (const auto &[name, target, owner] : links) {
             fs::create_symlink(target, folder / name);
@@ -383,6 +411,7 @@ Error failed(ErrorKind kind, const char *file, int error = 0, const char *text =
 // clang-format off
 const HostileCase kHostileCases[] = {
     {"SaveOverAFolder", Write, "sub", failed(K::CannotReplace, "sub", EISDIR)},
+    {"SaveOverAFolderWithASlash", Write, "sub/", failed(K::CannotReplace, "sub/", EISDIR)},
     {"SaveOverAFifo", Write, "fifo", failed(K::OutputNotAFile, "fifo")},
     {"SaveThroughALinkLoop", Write, "loop", failed(K::CannotFollowLink, "loop", ELOOP)},
     {"SaveThroughALinkSwapped", Write, "link.dat", failed(K::LinkChanged, "link.dat"), LinkSwapped},
@@ -417,6 +446,8 @@ const HostileCase kHostileCases[] = {
     {"HerLinkAtTheEnd", Write, "sticky/hers.dat", failed(K::CannotFollowLink, "sticky/hers.dat", EACCES), AsRoot, true},
     {"HerLinkReachedThroughALink", Write, "abs/../sticky/hers/new.dat", failed(K::CannotFollowLink, "real/../sticky/hers", EACCES), AsRoot, true},
     {"HerLinkToALink", Write, "sticky/chain/chain.dat", "real/sub/chain.dat", AsUser, true},
+    {"SaveThrough40Links", Write, "chain/2", "chain/end.dat"},
+    {"SaveThrough41Links", Write, "chain/1", failed(K::CannotFollowLink, "chain/1", ELOOP)},
     {"ALoopOfFolders", Write, "loop/new.dat", failed(K::CannotFollowLink, "loop", ELOOP)},
     {"TheFollowersOwnLink", Write, "sticky/hers/sub/old.dat", "real/sub/old.dat", AsUser, true},
     {"TheFolderOwnersLink", Write, "sticky/mine/sub/mine.dat", "real/sub/mine.dat", AsUser, true},

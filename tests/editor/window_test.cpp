@@ -20,6 +20,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
@@ -182,6 +183,8 @@ private Q_SLOTS:
     void load();
     void close_data();
     void close();
+    void askToSave_data();
+    void askToSave();
 };
 
 void WindowTest::initTestCase()
@@ -587,6 +590,28 @@ void WindowTest::close()
             QCOMPARE(e.w.picture().entry(0), 1);
         }
     }
+}
+
+void WindowTest::askToSave_data()
+{
+    QTest::addColumn<int>("key"); // none: the question is closed
+    QTest::addColumn<SaveAnswer>("answer");
+    QTest::newRow("Return") << int(Qt::Key_Return) << SaveAnswer::Save;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << SaveAnswer::Cancel;
+    QTest::newRow("closed") << 0 << SaveAnswer::Cancel;
+}
+
+// The desktop's question itself, answered from the keyboard or closed.
+void WindowTest::askToSave()
+{
+    QFETCH(int, key);
+    QFETCH(SaveAnswer, answer);
+    QTimer::singleShot(0, [key] {
+        QWidget *question = QApplication::activeModalWidget();
+        key ? QTest::keyClick(question, Qt::Key(key)) : void(question->close());
+    });
+    QtUserDialogs dialogs;
+    QCOMPARE(dialogs.askToSave(nullptr, {u"t"_s, u"?"_s, u"s"_s, u"n"_s, u"c"_s}), answer);
 }
 
 QTEST_MAIN(WindowTest)

@@ -236,11 +236,29 @@ const QByteArray &gif()
     }();
     return bytes;
 }
-/// The all-colours picture as dotdata exports it; nothing if it does not.
-QByteArray exported(std::string_view suffix, int scale)
+/// The picture as dotdata exports it; nothing if it does not.
+QByteArray exported(std::string_view suffix, int scale, const Picture::Table &table = allColours())
 {
-    const std::optional<Result<QByteArray>> bytes = encodeImage(allColours(), scale, suffix);
+    const std::optional<Result<QByteArray>> bytes = encodeImage(table, scale, suffix);
     return bytes && *bytes ? bytes->value() : QByteArray();
+}
+/// Each row y in colour row(y) % 8.
+Picture::Table byRow(int (*row)(int))
+{
+    Picture::Table table {};
+    for (int n = 0; n < kCells; ++n)
+        table[std::size_t(n)] = std::int16_t(row(n / 32) % 8);
+    return table;
+}
+/// The GIF of rows stored in the order of an interlaced frame's passes, so marked.
+QByteArray interlacedGif()
+{
+    QByteArray bytes = exported("gif", 1, byRow([](int i) {
+        return i < 4 ? 8 * i : i < 8 ? 8 * i - 28 : i < 16 ? 4 * i - 30 : 2 * i - 31;
+    }));
+    const qsizetype flags = bytes.indexOf(QByteArray(",\0\0\0\0\x20\0\x20\0", 9)) + 9;
+    bytes[flags] = char(bytes[flags] | 0x40);
+    return bytes;
 }
 /// An all-red bitmap whose runs fill each row to its right edge.
 QByteArray runLengths()
@@ -303,9 +321,11 @@ const Row kRows[] = {
     {"Bmp", bmp, {}, "", allColours},
     {"BmpTopDown", [] { return written(picture().mirrored(), "bmp").replace(22, 4, le32(quint32(-32))); }, {}, "", allColours},
     {"BmpRunLengths", runLengths, {}, "", [] { return filled(2); }},
+    {"BmpRunLengthsFourBits", [] { return patched(runLengths().left(62), 28, QByteArray("\4\0\2", 3)) + QByteArray("\0\5\x11\x11\x10\0\x1B\x11\0\0", 10).repeated(32) + QByteArray("\0\1", 2); }, {}, "", [] { return filled(2); }},
     {"Gif", gif, {}, "", allColours},
     {"Gif87a", [] { return QByteArray(gif()).replace(0, 6, "GIF87a"); }, {}, "", allColours},
     {"GifTwoFrames", [] { return gif().chopped(1) + gif().mid(0x2D, gif().size() - 0x2E) + ';'; }, {}, "", allColours},
+    {"GifInterlaced", interlacedGif, {}, "", [] { return byRow([](int y) { return y; }); }},
     {"GifWritten", [] { return exported("gif", 1); }, {}, "", allColours},
     {"GifWrittenScale64", [] { return exported("gif", 64); }, {}, "", allColours},
     {"Jpeg", jpeg, {}, "", {}},
@@ -325,6 +345,7 @@ const Row kRows[] = {
     {"XpmComment", [] { return QByteArray(xpm()).replace("{", "{ /* w h colours chars */"); }, {}, "", allColours},
     {"XpmTwoCharacters", [] { return "/* XPM */\nstatic char *x[]={\n\"32 32 1 2\",\n\"ab c #ff0000\",\n" + QByteArray("\"" + QByteArray("ab").repeated(32) + "\",\n").repeated(32) + "};\n"; }, {}, "", [] { return filled(2); }},
     {"Ico", ico, {}, "", allColours},
+    {"Ico256", [] { return written(pictureImage(allColours(), 8), "ico"); }, {}, "", allColours},
     {"IcoSeveralPngs", [] { return icon({{16, written(pictureImage(filled(1), 1).scaled(16, 16), "png")}, {32, png()}, {48, written(pictureImage(filled(2), 1).scaled(48, 48), "png")}}); }, {}, "", allColours},
     {"IcoSeveralBitmaps", [] { return icon({{32, iconBitmap(pictureImage(filled(1), 1))}, {64, iconBitmap(pictureImage(allColours(), 2))}, {48, iconBitmap(pictureImage(filled(2), 1).scaled(48, 48))}}); }, {}, "", allColours},
 
@@ -480,6 +501,10 @@ TEST(ImageRecords, NearestColoursAndBlocks)
     const Error block = imageRecords(scaled).error();
     EXPECT_TRUE(
         block.kind == K::ImageBlock && block.column == 5 && block.line == 7 && block.value == 2);
+    QImage nearBlack(64, 64, QImage::Format_RGB32);
+    nearBlack.fill(Qt::black);
+    nearBlack.setPixel(3, 3, qRgb(1, 1, 1)); // the nearest colour is the block's
+    EXPECT_TRUE(std::ranges::equal(imageRecords(nearBlack).value().values, filled(0)));
     const Error size = imageRecords(scaled.copy(0, 0, 64, 63)).error();
     EXPECT_TRUE(size.kind == K::ImageSize && size.column == 64 && size.line == 63);
 }

@@ -208,6 +208,17 @@ const Name kNames[] = {
     {"NotUtf8", "a\xff.dat", "'a'$'\\377''.dat'"},
     {"CutShortUtf8", "\xe7\xb5", "$'\\347\\265'"},
     {"QuoteBesideControl", "it's\n", "'it'\\''s'$'\\n'"},
+    {"Bell", "\a", "$'\\a'"}, {"Backspace", "\b", "$'\\b'"},
+    {"VerticalTab", "\v", "$'\\v'"}, {"FormFeed", "\f", "$'\\f'"},
+    {"UnnamedControl", "\x01", "$'\\001'"},
+    // Bytes no UTF-8 character begins with, or not as a character would go on.
+    {"OverlongAfterE0", "\xe0\x80\x80", "$'\\340\\200\\200'"},
+    {"SurrogateAfterED", "\xed\xa0\x80", "$'\\355\\240\\200'"},
+    {"OverlongAfterF0", "\xf0\x80\x80\x80", "$'\\360\\200\\200\\200'"},
+    {"PastU10FFFF", "\xf4\x90\x80\x80", "$'\\364\\220\\200\\200'"},
+    {"CutBeforeAnotherByte", "\xe2\x82", "$'\\342\\202'"},
+    {"BadContinuation", "\xe2(\xa1\xe2\x82(", "$'\\342''('$'\\241\\342\\202''('"},
+    {"NeverALead", "\xc0\xaf\xc1\xbf\xf5\x80\x80\x80", "$'\\300\\257\\301\\277\\365\\200\\200\\200'"},
 };
 // clang-format on
 
