@@ -11,7 +11,7 @@ need=${1:-test}
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-tools-dev qt6-l10n-tools zlib1g-dev libgl-dev qt6-translations-l10n libx11-dev
+    qt6-base-dev qt6-tools-dev qt6-l10n-tools libgl-dev qt6-translations-l10n libx11-dev
     libxcb1-dev libpng-dev libgif-dev libjpeg62-turbo-dev
     fonts-ipafont-gothic
     librsvg2-bin dpkg-dev file
@@ -20,7 +20,7 @@ if [ "$need" = test ]; then
     packages+=(
         clang libclang-rt-14-dev
         libgtest-dev libgmock-dev libbenchmark-dev
-        xvfb xdotool x11-utils libxdamage-dev
+        xvfb xdotool x11-utils libxdamage-dev qt6-wayland
         desktop-file-utils appstream lintian
         hyperfine strace python3 imagemagick libjpeg-turbo-progs time
         bwbasic yabasic brandy
