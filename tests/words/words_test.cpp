@@ -205,6 +205,8 @@ const Name kNames[] = {
     {"TerminalEscape", "\x1b[31mred.dat", "$'\\033''[31mred.dat'"},
     {"ControlsInARun", "a\r\t\x7f", "'a'$'\\r\\t\\177'"},
     {"C1Control", "a\xc2\x9b" "2J", "'a'$'\\302\\233''2J'"},
+    {"FirstC1", "\xc2\x80", "$'\\302\\200'"}, {"LastC1", "\xc2\x9f", "$'\\302\\237'"},
+    {"PastC1", "a\xc2\xa0" "b", "a\xc2\xa0" "b"},
     {"NotUtf8", "a\xff.dat", "'a'$'\\377''.dat'"},
     {"CutShortUtf8", "\xe7\xb5", "$'\\347\\265'"},
     {"QuoteBesideControl", "it's\n", "'it'\\''s'$'\\n'"},
