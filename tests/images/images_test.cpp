@@ -323,6 +323,7 @@ const Row kRows[] = {
     {"BmpRunLengths", runLengths, {}, "", [] { return filled(2); }},
     {"BmpRunLengthsFourBits", [] { return patched(runLengths().left(62), 28, QByteArray("\4\0\2", 3)) + QByteArray("\0\5\x11\x11\x10\0\x1B\x11\0\0", 10).repeated(32) + QByteArray("\0\1", 2); }, {}, "", [] { return filled(2); }},
     {"BmpRunMoveToRightEdge", [] { return QByteArray(runLengths()).replace(62, 2, QByteArray("\x10\1\0\2\x10\0", 6)); }, {}, ""},
+    {"BmpBitfields16", [] { return "BM" + le32(0) + le32(0) + le32(66) + le32(40) + le32(32) + le32(32) + QByteArray("\1\0\x10\0\3", 5) + QByteArray(23, '\0') + le32(0xF800) + le32(0x07E0) + le32(0x1F) + QByteArray(2048, '\0'); }, {}, "", [] { return filled(0); }},
     {"Gif", gif, {}, "", allColours},
     {"Gif87a", [] { return QByteArray(gif()).replace(0, 6, "GIF87a"); }, {}, "", allColours},
     {"GifTwoFrames", [] { return gif().chopped(1) + gif().mid(0x2D, gif().size() - 0x2E) + ';'; }, {}, "", allColours},
@@ -373,6 +374,7 @@ const Row kRows[] = {
     {"JpegCutHalf", [] { return jpeg().left(jpeg().size() / 2); }, K::ImageCutShort, "JPEG"},
     {"JpegCutEnd", [] { return jpeg().chopped(2); }, K::ImageCutShort, "JPEG"},
     {"PpmCutLastByte", [] { return ppm().chopped(1); }, K::ImageCutShort, "PPM"},
+    {"PpmCutInHeader", [] { return QByteArray("P6\n32 "); }, K::ImageCutShort, "PPM"},
     {"Pgm16BitOneByteSamples", [] { return "P5 32 32 256\n" + QByteArray(kCells, '\0'); }, K::ImageCutShort, "PGM"},
     {"XpmCut", [] { return xpm().left(200); }, K::ImageCutShort, "XPM"},
     {"XbmCut", [] { return xbm().left(300); }, K::ImageCutShort, "XBM"},
@@ -392,6 +394,7 @@ const Row kRows[] = {
     {"JpegTrailingByte", [] { return jpeg() + '\0'; }, K::ImageDamaged, "JPEG"},
     {"PlainPpmSampleTooLarge", [] { return patched("P3 32 32 255\n" + QByteArray("0 0 0 ").repeated(kCells), 13, "256 0 0"); }, K::ImageDamaged, "PPM"},
     {"PpmTrailingByte", [] { return ppm() + '\n'; }, K::ImageDamaged, "PPM"},
+    {"PpmHeightNotNumber", [] { return QByteArray("P6\n32 x\n"); }, K::ImageDamaged, "PPM"},
     {"XbmByteMore", [] { return QByteArray(xbm()).replace("}", ", 0x00 }"); }, K::ImageDamaged, "XBM"},
     {"XbmUpperCaseHex", [] { return QByteArray(xbm()).replace("0x", "0X"); }, K::ImageUnsupported, "XBM"},
     {"XpmRowMore", [] { return QByteArray(xpm()).insert(xpmRow(), xpm().mid(xpmRow(), 36)); }, K::ImageDamaged, "XPM"},
@@ -545,6 +548,8 @@ const Sheet kSheets[] = {
     {"BlockInSecondCell", [] { QImage i(128, 64, QImage::Format_RGB32); i.fill(Qt::black); i.setPixel(71, 11, kColours[7]); return i; }, 0, Error {.kind = K::ImageBlock, .line = 5, .column = 35, .value = 2}},
     // A square image smaller than the cell side given is one picture.
     {"SquareSmallerThanCell", picture, 64, std::size_t(1)},
+    // A long side not a whole number of short ones is no sheet.
+    {"LongSideNotWhole", [] { return picture().copy(0, 0, 64, 48); }, 0, Error {.kind = K::SheetSize, .line = 48, .column = 64}},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(Images, Sheets, testing::ValuesIn(kSheets), rowName<Sheet>);
