@@ -457,6 +457,7 @@ const Row kRows[] = {
     {"XbmByteMore", [] { return QByteArray(xbm()).replace("}", ", 0x00 }"); }, K::ImageDamaged, "XBM"},
     {"XbmThreeDigitValues", [] { return QByteArray(xbm()).replace("0x", "0x0"); }, K::ImageDamaged, "XBM"},
     {"XbmUpperCaseHex", [] { return QByteArray(xbm()).replace("0x", "0X"); }, K::ImageUnsupported, "XBM"},
+    {"XbmOneDigitValues", [] { return "#define x_width 32\n#define x_height 32\nstatic char x_bits[] = {" + QByteArray("0xff,0x0,").repeated(64) + "};"; }, K::ImageUnsupported, "XBM"},
     {"XbmX10Values", [] { return QByteArray(xbm()).replace("0x", "0x00"); }, K::ImageUnsupported, "XBM"},
     {"Xpm257Colours", [] { const qsizetype c = xpm().indexOf("c #") - 5; return QByteArray(xpm()).insert(c, xpm().mid(c, 15).repeated(249)).replace("32 8 ", "32 257 "); }, K::ImageDamaged, "XPM"},
     {"XpmRowMore", [] { return QByteArray(xpm()).insert(xpmRow(), xpm().mid(xpmRow(), 36)); }, K::ImageDamaged, "XPM"},
