@@ -241,7 +241,7 @@ const QByteArray &gif()
 /// The picture as dotdata exports it; nothing if it does not.
 QByteArray exported(std::string_view suffix, int scale, const Picture::Table &table = allColours())
 {
-    const std::optional<Result<QByteArray>> bytes = encodeImage(table, scale, suffix);
+    const std::optional<Result<QByteArray>> bytes = encodeSheet({&table, 1}, scale, 1, suffix);
     return bytes && *bytes ? bytes->value() : QByteArray();
 }
 /// Each row y in colour row(y) % 8.
@@ -512,7 +512,7 @@ int decodingMiB(const QByteArray &bytes)
     const pid_t child = fork();
     if (child == 0) {
         const long start = kib("VmRSS:");
-        decodeImage(view(bytes));
+        decodePictures(view(bytes));
         _exit(int(std::clamp((kib("VmHWM:") - start) / 1024, 0L, 255L)));
     }
     int status = 0;
@@ -527,19 +527,20 @@ TEST_P(Images, ReadRightOrRefused)
 {
     const Row &row = GetParam();
     const QByteArray bytes = row.bytes();
-    const std::optional<Result<PictureRecords>> read = decodeImage(view(bytes));
+    const std::optional<Result<std::vector<PictureRecords>>> read = decodePictures(view(bytes));
     ASSERT_TRUE(read);
     if (row.kind) {
         ASSERT_FALSE(*read);
         EXPECT_EQ(read->error().kind, *row.kind);
         EXPECT_EQ(read->error().text, row.text);
     } else {
-        ASSERT_TRUE(*read) << "refused: " << int(read->error().kind);
-        EXPECT_EQ(read->value().count, kCells);
+        ASSERT_TRUE(*read) << "refused: " << read->error();
+        ASSERT_EQ(read->value().size(), 1u);
+        EXPECT_EQ(read->value()[0].count, kCells);
         if (row.cells) {
             const Picture::Table cells = row.cells();
             EXPECT_TRUE(
-                std::equal(cells.begin(), cells.begin() + kCells, read->value().values.begin()));
+                std::equal(cells.begin(), cells.begin() + kCells, read->value()[0].values.begin()));
         }
     }
     EXPECT_LT(decodingMiB(bytes), 64);
@@ -549,12 +550,19 @@ INSTANTIATE_TEST_SUITE_P(Rows, Images, testing::ValuesIn(kRows), rowName<Row>);
 
 TEST(ImageSize, HeaderSizeNamed)
 {
-    const Error huge = decodeImage("P6\n20000 20000\n255\nxyz")->error();
+    const Error huge = decodePictures("P6\n20000 20000\n255\nxyz")->error();
     EXPECT_EQ(huge.column, 20000);
     EXPECT_EQ(huge.line, 20000);
     for (const char *text : {" 0 \r\n", "10 DATA 0\n", "P7\n", "GIF88a", ""})
-        EXPECT_FALSE(decodeImage(text)) << text;
+        EXPECT_FALSE(decodePictures(text)) << text;
 }
+/// The one picture of a square image.
+Result<PictureRecords> imageRecords(const QImage &image)
+{
+    const Result<std::vector<PictureRecords>> read = imagePictures(image);
+    return read ? Result<PictureRecords>(read.value().at(0)) : read.error();
+}
+
 TEST(ImageRecords, NearestColoursAndBlocks)
 {
     // The nearest palette colour, 7 counting as white; a tie takes the lower index and a
@@ -590,8 +598,8 @@ TEST(ImageRecords, NearestColoursAndBlocks)
     nearBlack.fill(Qt::black);
     nearBlack.setPixel(3, 3, qRgb(1, 1, 1)); // the nearest colour is the block's
     EXPECT_TRUE(std::ranges::equal(imageRecords(nearBlack).value().values, filled(0)));
-    const Error size = imageRecords(scaled.copy(0, 0, 64, 63)).error();
-    EXPECT_TRUE(size.kind == K::ImageSize && size.column == 64 && size.line == 63);
+    const Error size = imageRecords(scaled.copy(0, 0, 48, 48)).error();
+    EXPECT_TRUE(size.kind == K::ImageSize && size.column == 48 && size.line == 48);
 }
 
 struct Sheet
