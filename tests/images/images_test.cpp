@@ -355,6 +355,7 @@ const Row kRows[] = {
     {"Gif87a", [] { return QByteArray(gif()).replace(0, 6, "GIF87a"); }, {}, "", allColours},
     {"GifTwoFrames", [] { return gif().chopped(1) + gif().mid(0x2D, gif().size() - 0x2E) + ';'; }, {}, "", allColours},
     {"GifInterlaced", interlacedGif, {}, "", [] { return byRow([](int y) { return y; }); }},
+    {"GifOnePixelFrame", [] { return QByteArray::fromHex("474946383961" "20002000800000" "000000FFFFFF" "2C050005000100010000" "02024C0100" "3B"); }, {}, "", [] { Picture::Table t = filled(0); t[std::size_t(cellIndex(5, 5))] = 7; return t; }},
     {"GifWritten", [] { return exported("gif", 1); }, {}, "", allColours},
     {"GifWrittenScale64", [] { return exported("gif", 64); }, {}, "", allColours},
     {"Jpeg", jpeg, {}, "", {}},
