@@ -255,8 +255,10 @@ Picture::Table byRow(int (*row)(int))
 /// The GIF of rows stored in the order of an interlaced frame's passes, so marked.
 QByteArray interlacedGif()
 {
+    // Row y is colour y + y / 8, so that no two rows of a pass look alike.
     QByteArray bytes = exported("gif", 1, byRow([](int i) {
-        return i < 4 ? 8 * i : i < 8 ? 8 * i - 28 : i < 16 ? 4 * i - 30 : 2 * i - 31;
+        const int y = i < 4 ? 8 * i : i < 8 ? 8 * i - 28 : i < 16 ? 4 * i - 30 : 2 * i - 31;
+        return y + y / 8;
     }));
     const qsizetype flags = bytes.indexOf(QByteArray(",\0\0\0\0\x20\0\x20\0", 9)) + 9;
     bytes[flags] = char(bytes[flags] | 0x40);
@@ -348,13 +350,14 @@ const Row kRows[] = {
     {"BmpV5Header", [] { return "BM" + le32(0) + le32(0) + le32(138) + le32(124) + le32(32) + le32(32) + QByteArray("\1\0\x18\0", 4) + QByteArray(108 + 32 * 96, '\0'); }, {}, "", [] { return filled(0); }},
     {"BmpSixteenBits", [] { return "BM" + le32(0) + le32(0) + le32(54) + le32(40) + le32(32) + le32(32) + QByteArray("\1\0\x10\0", 4) + QByteArray(24 + 2048, '\0'); }, {}, "", [] { return filled(0); }},
     {"BmpRunLengths", runLengths, {}, "", [] { return filled(2); }},
+    {"BmpRunLengthsLiterals", [] { return runLengths().left(62) + QByteArray("\0\3\1\1\1\0\x1D\1\0\0", 10).repeated(32) + QByteArray("\0\1", 2); }, {}, "", [] { return filled(2); }},
     {"BmpRunLengthsFourBits", [] { return patched(runLengths().left(62), 28, QByteArray("\4\0\2", 3)) + QByteArray("\0\5\x11\x11\x10\0\x1B\x11\0\0", 10).repeated(32) + QByteArray("\0\1", 2); }, {}, "", [] { return filled(2); }},
     {"BmpRunMoveToRightEdge", [] { return QByteArray(runLengths()).replace(62, 2, QByteArray("\x10\1\0\2\x10\0", 6)); }, {}, ""},
     {"BmpBitfields16", bitfieldsBmp, {}, "", [] { return filled(0); }},
     {"Gif", gif, {}, "", allColours},
     {"Gif87a", [] { return QByteArray(gif()).replace(0, 6, "GIF87a"); }, {}, "", allColours},
     {"GifTwoFrames", [] { return gif().chopped(1) + gif().mid(0x2D, gif().size() - 0x2E) + ';'; }, {}, "", allColours},
-    {"GifInterlaced", interlacedGif, {}, "", [] { return byRow([](int y) { return y; }); }},
+    {"GifInterlaced", interlacedGif, {}, "", [] { return byRow([](int y) { return y + y / 8; }); }},
     {"GifOnePixelFrame", [] { return QByteArray::fromHex("474946383961" "20002000800000" "000000FFFFFF" "2C050005000100010000" "02024C0100" "3B"); }, {}, "", [] { Picture::Table t = filled(0); t[std::size_t(cellIndex(5, 5))] = 7; return t; }},
     {"GifTransparentPixel", [] { return QByteArray::fromHex("474946383961" "20002000800000" "000000FFFFFF" "21F9040100000100" "2C050005000100010000" "02024C0100" "3B"); }, {}, "", [] { return filled(0); }},
     {"GifWritten", [] { return exported("gif", 1); }, {}, "", allColours},
@@ -370,6 +373,7 @@ const Row kRows[] = {
     {"JpegExifIntelOrder", [] { return jpegOf(pictureImage(storedFor(allColours(), 6), 8), {.orientation = 6, .intel = true}); }, {}, "", allColours},
     {"JpegExifOrientation7", [] { return jpegOf(pictureImage(storedFor(allColours(), 7), 8), {.orientation = 7}); }, {}, "", allColours},
     {"JpegExifOrientation8", [] { return jpegOf(pictureImage(storedFor(allColours(), 8), 8), {.orientation = 8}); }, {}, "", allColours},
+    {"JpegExifSecondEntry", [] { return jpegOf(pictureImage(storedFor(allColours(), 6), 8), {}).insert(2, QByteArray::fromHex("FFE1002E" "457869660000" "49492A0008000000" "0200" "000103000100000005000000" "120103000100000006000000" "00000000")); }, {}, "", allColours},
     {"JpegExifOrientationFirstCounts", [] { const QByteArray one = jpegOf(picture(), {.orientation = 1}); QByteArray six = jpegOf(pictureImage(storedFor(allColours(), 6), 8), {.orientation = 6}); return six.insert(six.indexOf("\xFF\xE1") + 36, one.mid(one.indexOf("\xFF\xE1"), 36)); }, {}, "", allColours},
     {"JpegEmptyApp1", [] { return QByteArray(jpeg()).insert(2, QByteArray("\xFF\xE1\0\2", 4)); }, {}, "", {}},
     {"JpegSomeComments", [] { return jpegOf(pictureImage(allColours(), 8), {.comments = 200000}); }, {}, "", allColours},
@@ -410,6 +414,7 @@ const Row kRows[] = {
     {"JpegCutHalf", [] { return jpeg().left(jpeg().size() / 2); }, K::ImageCutShort, "JPEG"},
     {"JpegCutEnd", [] { return jpeg().chopped(2); }, K::ImageCutShort, "JPEG"},
     {"PpmCutLastByte", [] { return ppm().chopped(1); }, K::ImageCutShort, "PPM"},
+    {"PbmSignatureOnly", [] { return QByteArray("P1\n"); }, K::ImageCutShort, "PBM"},
     {"PpmCutInHeader", [] { return QByteArray("P6\n32 "); }, K::ImageCutShort, "PPM"},
     {"Pgm16BitOneByteSamples", [] { return "P5 32 32 256\n" + QByteArray(kCells, '\0'); }, K::ImageCutShort, "PGM"},
     {"XpmCut", [] { return xpm().left(200); }, K::ImageCutShort, "XPM"},
