@@ -354,6 +354,7 @@ const Row kRows[] = {
     {"BmpRunLengthsFourBits", [] { return patched(runLengths().left(62), 28, QByteArray("\4\0\2", 3)) + QByteArray("\0\5\x11\x11\x10\0\x1B\x11\0\0", 10).repeated(32) + QByteArray("\0\1", 2); }, {}, "", [] { return filled(2); }},
     {"BmpRunMoveToRightEdge", [] { return QByteArray(runLengths()).replace(62, 2, QByteArray("\x10\1\0\2\x10\0", 6)); }, {}, ""},
     {"BmpBitfields16", bitfieldsBmp, {}, "", [] { return filled(0); }},
+    {"BmpBitfields32", [] { return patched(bitfieldsBmp(), 28, "\x20") + QByteArray(2048, '\0'); }, {}, "", [] { return filled(0); }},
     {"Gif", gif, {}, "", allColours},
     {"Gif87a", [] { return QByteArray(gif()).replace(0, 6, "GIF87a"); }, {}, "", allColours},
     {"GifTwoFrames", [] { return gif().chopped(1) + gif().mid(0x2D, gif().size() - 0x2E) + ';'; }, {}, "", allColours},
@@ -487,6 +488,7 @@ const Row kRows[] = {
     {"BmpRunPastRowEnd", [] { return patched(runLengths(), 62, "\x21"); }, K::ImageDamaged, "BMP"},
     {"BmpRunLengthsTopDown", [] { return patched(runLengths(), 22, le32(quint32(-32))); }, K::ImageDamaged, "BMP"},
     {"BmpRunBelowLastRow", [] { return patched(runLengths(), 62, QByteArray("\0\2\0\x40\0\1", 6)); }, K::ImageDamaged, "BMP"},
+    {"BmpRunPastLastRow", [] { return runLengths().chopped(2) + QByteArray("\x20\1\0\1", 4); }, K::ImageDamaged, "BMP"},
     {"BmpRunMoveToRowPastLast", [] { return patched(runLengths(), 66, QByteArray("\0\2\0\x1F\0\1", 6)); }, K::ImageDamaged, "BMP"},
 
     // Forms dotdata does not read, and sizes of no picture.
