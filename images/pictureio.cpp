@@ -90,15 +90,6 @@ bool isPictureSide(int side)
 
 } // namespace
 
-Result<PictureRecords> imageRecords(const QImage &source)
-{
-    if (source.width() != source.height() || !isPictureSide(source.width())) {
-        return Error {
-            .kind = ErrorKind::ImageSize, .line = source.height(), .column = source.width()};
-    }
-    return cellRecords(directImage(source), 0, 0, source.width());
-}
-
 Result<std::vector<PictureRecords>> imagePictures(const QImage &source, int cellSide)
 {
     const int width = source.width(), height = source.height();
@@ -138,14 +129,6 @@ QImage pictureImage(const Picture::Table &table, int scale)
     return image;
 }
 
-std::optional<Result<PictureRecords>> decodeImage(std::string_view bytes)
-{
-    const std::optional<Result<QImage>> image = detail::readImage(bytes);
-    if (!image || !*image)
-        return image ? std::optional(Result<PictureRecords>(image->error())) : std::nullopt;
-    return imageRecords(image->value());
-}
-
 std::optional<Result<std::vector<PictureRecords>>> decodePictures(
     std::string_view bytes, int cellSide)
 {
@@ -154,12 +137,6 @@ std::optional<Result<std::vector<PictureRecords>>> decodePictures(
     if (!image || !*image)
         return image ? std::optional(Pictures(image->error())) : std::nullopt;
     return imagePictures(image->value(), cellSide);
-}
-
-std::optional<Result<QByteArray>> encodeImage(
-    const Picture::Table &table, int scale, std::string_view suffix)
-{
-    return encodeSheet({&table, 1}, scale, 1, suffix);
 }
 
 std::optional<Result<QByteArray>> encodeSheet(

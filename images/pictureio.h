@@ -17,42 +17,30 @@
 
 namespace dotdata::images {
 
-/// The records of an image in a format dotdata reads (PNG, BMP, GIF, JPEG, PBM, PGM, PPM,
-/// XBM, XPM, ICO), told by its signature; none when the bytes begin with no such
-/// signature. An image that has one but is cut short, damaged or of no picture's size is
-/// refused, never read as text. Decoding any file of up to 16 MiB takes well under a
-/// second and 64 MB.
-std::optional<Result<PictureRecords>> decodeImage(std::string_view bytes);
-
 /// The pictures of an image: one if it is square; the cells left to right, or top to
 /// bottom, of an image that is one row or one column of square cells, their side its
 /// shorter side; with cellSide (32 K pixels, given) the cells of a grid, left to right,
-/// then top to bottom. Each cell is read as imageRecords reads a picture. Anything else
-/// is refused (SheetSize): cells are never guessed.
+/// then top to bottom. Anything else is refused (SheetSize): cells are never guessed. A
+/// cell 32 K pixels square, K = 1..64, is read when its K x K blocks are each one colour:
+/// each block the nearest palette colour (colour 7 as white; a tie goes to the lower
+/// index), a mostly transparent one colour 0.
 Result<std::vector<PictureRecords>> imagePictures(const QImage &image, int cellSide = 0);
 
-/// The pictures of an image's bytes as imagePictures reads them; none when the bytes are
-/// no image (see decodeImage).
+/// The pictures of an image's bytes as imagePictures reads them: the image in a format
+/// dotdata reads (PNG, BMP, GIF, JPEG, PBM, PGM, PPM, XBM, XPM, ICO), told by its
+/// signature; none when the bytes begin with no such signature. An image that has one but
+/// is cut short, damaged or of no picture's size is refused, never read as text. Decoding
+/// any file of up to 16 MiB takes well under a second and 64 MB.
 std::optional<Result<std::vector<PictureRecords>>> decodePictures(
     std::string_view bytes, int cellSide = 0);
 
-/// The pictures as one image: `columns` cells a row (0: all in one row), cells past the
-/// last picture colour 0, for an output's suffix as encodeImage makes it. Made only when
-/// it reads back through decodePictures as exactly the pictures.
+/// The pictures as one image file, scale x scale pixels a cell, `columns` cells a row (0:
+/// all in one row), cells past the last picture colour 0, for an output's suffix (in lower
+/// case, without the dot); none when the suffix names no image format. Only images that
+/// read back through decodePictures as exactly the pictures are made: every other image
+/// suffix is refused (CannotWriteImage).
 std::optional<Result<QByteArray>> encodeSheet(
     std::span<const Picture::Table> tables, int scale, int columns, std::string_view suffix);
-
-/// The picture as an image file, scale x scale pixels a cell, for an output's suffix (in
-/// lower case, without the dot); none when the suffix names no image format. Only images
-/// that read back through decodeImage as exactly the picture at that scale are made:
-/// every other image suffix is refused (CannotWriteImage).
-std::optional<Result<QByteArray>> encodeImage(
-    const Picture::Table &table, int scale, std::string_view suffix);
-
-/// The records of an image 32 K pixels square, K = 1..64, whose K x K blocks are each one
-/// colour: each block the nearest palette colour (colour 7 as white; a tie goes to the
-/// lower index), a mostly transparent one colour 0.
-Result<PictureRecords> imageRecords(const QImage &image);
 
 /// The picture as an image with scale x scale pixels a cell, colour 7 as white.
 QImage pictureImage(const Picture::Table &table, int scale);

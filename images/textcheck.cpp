@@ -149,8 +149,10 @@ Check checkXbm(Bytes b, Checked &out)
         for (at = digits; at < b.size() && std::isxdigit(std::uint8_t(b[at])); ++at) { }
         if (at == b.size())
             return kCutShort;
-        if (at - digits != 1 && at - digits != 2)
-            return at - digits == 4 ? kUnsupported : kDamaged; // X10's 16-bit values
+        // Qt's decoder reads two digits a value: one is valid C it misreads, four are
+        // X10's 16-bit values.
+        if (at - digits != 2)
+            return at - digits == 1 || at - digits == 4 ? kUnsupported : kDamaged;
         skipBlanks(b, at);
         if (at < b.size() && b[at] == ',')
             ++at;

@@ -88,6 +88,7 @@ check "a grid without --scale" 1 'grid\.gif: an image of 96 × 64 pixels is neit
 check "a grid of other cells" 1 'grid\.gif: .* no grid of pictures 64 pixels' --data grid.gif --scale 2
 check "--sprite on a sheet" 0 '' --export second.dat sheet.png --sprite 2 && holds "--sprite 2 of a sheet" cmp second.dat other.dat
 check "no such picture of a sheet" 1 'sheet\.png: no picture 3: the image holds 2' --data sheet.png --sprite 3
+check "an icon of two pictures" 1 'two\.ico.*: a \.ico image cannot hold the picture exactly' --export two.ico game.bas
 check "several pictures to a picture file" 1 '^dotdata: several\.dat: 2 pictures' --export several.dat game.bas
 check "one input fails" 1 '^dotdata: odd\.bas: 40 DATA lines' --export y.bas pic.dat odd.bas other.dat
 holds "a failed input writes nothing" test ! -e y.bas -a ! -e several.dat
